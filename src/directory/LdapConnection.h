@@ -1,0 +1,50 @@
+#pragma once
+// One LDAP connection for one search run: connect, bind as the logged-on
+// user, search, and keep the entries. Never throws; returns LDAP result codes.
+
+#include "directory/LdapEntries.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct ldap;
+struct ldapmsg;
+
+class TQMLDAP {
+  public:
+    TQMLDAP();
+    ~TQMLDAP();
+    TQMLDAP(const TQMLDAP&) = delete;
+    TQMLDAP& operator=(const TQMLDAP&) = delete;
+
+    int32_t Connect(const std::string& hostName);
+    int32_t Bind();
+    int32_t AddAttribute(const std::string& name);
+    int32_t SetFilter(const std::string& filter);
+    int32_t SetSizeLimit(int32_t count);
+    int32_t ClearResults();
+    int32_t SetBaseDN(const std::string& dn);
+    int32_t SetSearchChildren(int32_t flag);
+    int32_t SetReferrals(int32_t flag);
+    int32_t SetTimeLimit(int32_t seconds);
+    int32_t Search();
+    TQMLDObject* GetEntry(int32_t index) const;
+    std::string ErrorText() const;
+    int32_t Unbind();
+
+    ldap* Connection = nullptr;
+    int32_t LastResult = 0;
+    std::vector<std::string> AttributeNames;
+    std::vector<std::unique_ptr<TQMLDObject>> Entries;
+    int32_t Scope = 1;
+    ldapmsg* SearchResult = nullptr;
+    bool Partial = false;
+    int32_t EntryCount = 0;
+    std::string BaseDN;
+    std::string Filter;
+
+  private:
+    int32_t timeLimit_ = 0;  // bounds the client's own wait for a search
+};

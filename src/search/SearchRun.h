@@ -1,0 +1,40 @@
+#pragma once
+// The search run: locate a controller, bind, search every container and fill
+// the results table. It talks to its window only through ISearchView.
+
+#include "search/ResultsTable.h"
+
+#include <string>
+
+class TQMLDAP;
+class TDiagnosticsLog;
+
+enum class MessageIcon { Error, Warning, Information };
+
+class ISearchView {
+  public:
+    virtual ~ISearchView() = default;
+    // Sets the status line and repaints it at once.
+    virtual void SetStatus(const std::string& text) = 0;
+    // Sets the status line without repainting (it shows at the next paint).
+    virtual void SetStatusLater(const std::string& text) = 0;
+    virtual void ShowMessage(const std::string& text, const std::string& caption,
+                             MessageIcon icon) = 0;
+    // Lets the waiting window events through once.
+    virtual void ProcessEvents() = 0;
+    virtual void SetBusyCursor(bool busy) = 0;
+    virtual void RepaintWindow() = 0;
+    virtual IResultsTable& ResultsTable() = 0;
+};
+
+// Host name of a domain controller of `domainName`'s domain (empty: the
+// workstation's own), or empty when none was found.
+std::string FindDirectoryServer(const std::string& domainName);
+
+void AddRequestedAttributes(TQMLDAP& connection);
+
+// Returns true when no container search failed... see the .cpp for the
+// exact outcome kinds.
+enum class SearchOutcome { Completed, CompletedWithErrors, NoServer, ConnectFailed, BindFailed };
+
+SearchOutcome RunSearch(ISearchView& view, TDiagnosticsLog& log, const std::string& searchText);

@@ -1,0 +1,62 @@
+#pragma once
+// The one settings record of the process and its INI file beside the
+// executable.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct TOptionsRec {
+    int8_t SearchType = 0;
+    int32_t SearchName = 0;
+    int32_t SearchDisplayName = 0;
+    int32_t SearchSurname = 0;
+    int32_t SearchFirstName = 0;
+    int32_t SearchTelephoneNumber = 0;
+    int32_t SearchSAMAccountName = 0;
+    int32_t SearchUPN = 0;
+    int32_t DisplayName = 0;
+    int32_t DisplayDisplayName = 0;
+    int32_t DisplayGivenName = 0;
+    int32_t DisplaySurname = 0;
+    int32_t DisplaySamAccountName = 0;
+    int32_t DisplayTelephoneNumber = 0;
+    int32_t DisplayMobilePhone = 0;
+    int32_t DisplayFax = 0;
+    int32_t DisplayIPPhone = 0;
+    int32_t DisplayHomePhone = 0;
+    int32_t DisplayPager = 0;
+    int32_t DisplayDescription = 0;
+    int32_t DisplayOffice = 0;
+    int32_t DisplayDepartment = 0;
+    int32_t DisplayCompany = 0;
+    int32_t FormWidth = 0;
+    int32_t FormHeight = 0;
+    int32_t CurrentDomain = 0;
+    std::string DomainName;
+    int32_t SearchReferrals = 0;
+    int32_t SearchChildren = 0;
+    std::vector<std::string> SearchDN;
+    int32_t MaxResults = 0;
+    int32_t HookHotkey = 0;
+    int32_t HideConfig = 0;
+    int32_t SearchTimeout = 0;
+};
+
+extern TOptionsRec OptionsRec;
+
+// Identity constants.
+extern const char* const ProductName;   // "Findaro"
+extern const char* const HelpFileName;  // "Findaro.chm"
+extern const double ProgramVersion;     // 1.0
+extern const char* const WebSiteAddress;
+extern const char* const CopyrightLine;
+
+// The executable's path with its extension replaced by ".INI", unless a
+// path was set with SetSettingsFilePath (the terminal front end, tests).
+std::string SettingsFilePath();
+void SetSettingsFilePath(const std::string& path);  // empty: back to the default
+
+void LoadSettings();
+// Throws std::runtime_error("Unable to write to <path>") when a key cannot be written.
+void SaveSettings();
