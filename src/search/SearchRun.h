@@ -33,8 +33,8 @@ std::string FindDirectoryServer(const std::string& domainName);
 
 void AddRequestedAttributes(TQMLDAP& connection);
 
-// Returns true when no container search failed... see the .cpp for the
-// exact outcome kinds.
+// How a run ended: searched (with or without failed containers), or stopped
+// before searching.
 enum class SearchOutcome { Completed, CompletedWithErrors, NoServer, ConnectFailed, BindFailed };
 
 SearchOutcome RunSearch(ISearchView& view, TDiagnosticsLog& log, const std::string& searchText);
