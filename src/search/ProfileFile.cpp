@@ -468,5 +468,8 @@ bool WriteProfileString(const std::string& path, const std::string& section, con
         }
     }
 
-    return StoreProfile(target, exists, old, writable.get(), p.Text());
+    std::string text = p.Text();
+    if (exists && text == content)
+        return true;  // writable, as checked above, and nothing to change
+    return StoreProfile(target, exists, old, writable.get(), text);
 }
