@@ -470,6 +470,6 @@ bool WriteProfileString(const std::string& path, const std::string& section, con
 
     std::string text = p.Text();
     if (exists && text == content)
-        return true;  // writable, as checked above, and nothing to change
+        return true; // writable, as checked above, and nothing to change
     return StoreProfile(target, exists, old, writable.get(), text);
 }
