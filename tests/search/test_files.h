@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
+#include <filesystem>
 #include <fstream>
 #include <sched.h>
 #include <sstream>
@@ -32,8 +33,8 @@ class TempDir {
         // Mounts made below it go first, or the removal fails with EBUSY.
         for (auto it = mounts_.rbegin(); it != mounts_.rend(); ++it)
             ::umount2(it->c_str(), MNT_DETACH);
-        std::string cmd = "rm -rf '" + path_ + "'";
-        (void)std::system(cmd.c_str());
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
