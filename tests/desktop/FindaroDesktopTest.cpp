@@ -158,6 +158,19 @@ TEST_F(FindaroOnDesktop, HotKeyPopsUpFocusedBarAndEnterSearchesTheDomain) {
     ASSERT_NO_FATAL_FAILURE(start());
     EXPECT_FALSE(barShown()) << "findaro must start into the tray only";
 
+    // The user is busy in another program, so openbox's focus-stealing rules
+    // apply when the bar comes up.
+    ChildProcess other({"xmessage", "-center", "another program"});
+    ASSERT_TRUE(waitUntil([&] {
+        const auto w = desk_->windowsOfClass("xmessage");
+        return !w.empty() && desk_->viewable(w[0]);
+    })) << "xmessage did not come up";
+    const XRect o = desk_->geometry(desk_->windowsOfClass("xmessage")[0]);
+    ASSERT_TRUE(xdotool({"mousemove", std::to_string(o.x + o.width / 2),
+                         std::to_string(o.y + o.height / 2), "click", "1"}));
+    ASSERT_TRUE(waitUntil(
+        [&] { return desk_->activeWindow() == desk_->windowsOfClass("xmessage")[0]; }, 3s));
+
     key("super+p");
     ASSERT_TRUE(waitUntil([&] { return barAt(30); }))
         << "after Super+P: " << (bar() ? describe(desk_->geometry(bar())) : "no window")
