@@ -33,6 +33,16 @@ void requireDomain(Domain& out) {
                         "run the directory tests inside tests/harness/with-test-domain";
 }
 
+void requireSideServer(SideServer& out) {
+    const char* host = std::getenv("FINDARO_TEST_SLAPD");
+    const char* base = std::getenv("FINDARO_TEST_SLAPD_BASE");
+    out.host = host != nullptr ? host : "";
+    out.base = base != nullptr ? base : "";
+    if (out.host.empty() || out.base.empty())
+        GTEST_FAIL() << "FINDARO_TEST_SLAPD and FINDARO_TEST_SLAPD_BASE must be set: the test "
+                        "domain harness runs the side slapd";
+}
+
 std::string runCapture(const std::vector<std::string>& argv, int& exitCode) {
     int pipeFds[2];
     if (pipe(pipeFds) != 0)
@@ -100,12 +110,10 @@ std::string base64Decode(const std::string& in) {
     }
     return out;
 }
-} // namespace
 
-std::vector<LdifRecord> ldapsearch(const Domain& domain, const std::vector<std::string>& extra) {
-    std::vector<std::string> argv = {
-        "ldapsearch", "-LLL", "-Q",           "-N", "-Y",
-        "GSSAPI",     "-o",   "ldif-wrap=no", "-H", "ldap://" + domain.dc};
+std::vector<LdifRecord> runLdapsearch(std::vector<std::string> argv,
+                                      const std::vector<std::string>& extra) {
+    argv.insert(argv.begin(), {"ldapsearch", "-LLL", "-o", "ldif-wrap=no"});
     argv.insert(argv.end(), extra.begin(), extra.end());
     int exitCode = 0;
     std::string text = runCapture(argv, exitCode);
@@ -141,6 +149,15 @@ std::vector<LdifRecord> ldapsearch(const Domain& domain, const std::vector<std::
         records.back()[name].push_back(value);
     }
     return records;
+}
+} // namespace
+
+std::vector<LdifRecord> ldapsearch(const Domain& domain, const std::vector<std::string>& extra) {
+    return runLdapsearch({"-Q", "-N", "-Y", "GSSAPI", "-H", "ldap://" + domain.dc}, extra);
+}
+
+std::vector<LdifRecord> ldapsearch(const SideServer& side, const std::vector<std::string>& extra) {
+    return runLdapsearch({"-x", "-H", "ldap://" + side.host}, extra);
 }
 
 SilentListener::SilentListener(const std::string& ip, int backlog) : ip_(ip) {

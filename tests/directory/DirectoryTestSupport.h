@@ -21,6 +21,15 @@ struct Domain {
 // Fills `out` or records a fatal failure; use with ASSERT_NO_FATAL_FAILURE.
 void requireDomain(Domain& out);
 
+// The side slapd with AD attribute names, for what the controller cannot
+// show (it ignores a client's size limit, and every AD object carries
+// "name" and "distinguishedName").
+struct SideServer {
+    std::string host; // host:port
+    std::string base;
+};
+void requireSideServer(SideServer& out);
+
 // One LDIF record: "dn" plus every attribute's values, base64 decoded.
 using LdifRecord = std::map<std::string, std::vector<std::string>>;
 
@@ -28,6 +37,8 @@ using LdifRecord = std::map<std::string, std::vector<std::string>>;
 // its LDIF; records keep the server's order. `extra` follows the common
 // options (scope, base, filter, attributes).
 std::vector<LdifRecord> ldapsearch(const Domain& domain, const std::vector<std::string>& extra);
+// The same, anonymously against the side server.
+std::vector<LdifRecord> ldapsearch(const SideServer& side, const std::vector<std::string>& extra);
 
 // Runs argv (no shell) and returns what it wrote to standard output.
 std::string runCapture(const std::vector<std::string>& argv, int& exitCode);

@@ -84,33 +84,6 @@ TEST_F(DomainTest, BindNeedsTheUsersTicket) {
     setenv("KRB5CCNAME", restore.c_str(), 1);
 }
 
-TEST_F(DomainTest, SizeLimitKeepsTheEntriesThatArrived) {
-    auto connection = bound({"cn", "telephoneNumber"});
-    connection->SetFilter("(department=Bulk)");
-    connection->SetBaseDN(dn("OU=Bulk1"));
-    connection->SetSizeLimit(7);
-
-    EXPECT_EQ(connection->Search(), 0);
-    EXPECT_EQ(connection->LastResult, LDAP_SIZELIMIT_EXCEEDED);
-    EXPECT_TRUE(connection->Partial);
-    EXPECT_GT(connection->EntryCount, 0);
-    EXPECT_LE(connection->EntryCount, 7);
-    EXPECT_EQ(connection->Entries.size(), static_cast<size_t>(connection->EntryCount));
-    for (const auto& entry : connection->Entries) {
-        EXPECT_NE(entry->DN.find("OU=Bulk1"), std::string::npos) << entry->DN;
-        EXPECT_NE(entry->FindAttribute("telephoneNumber"), nullptr) << entry->DN;
-    }
-    EXPECT_EQ(connection->ErrorText(), ldap_err2string(LDAP_SIZELIMIT_EXCEEDED));
-
-    // The next complete answer clears the flag.
-    connection->SetSizeLimit(0);
-    connection->ClearResults();
-    EXPECT_EQ(connection->Search(), 0);
-    EXPECT_EQ(connection->LastResult, 0);
-    EXPECT_FALSE(connection->Partial);
-    EXPECT_EQ(connection->EntryCount, 50);
-}
-
 TEST_F(DomainTest, SearchesAccumulateUntilCleared) {
     auto connection = bound({"cn"});
     connection->SetFilter("(objectClass=user)");
