@@ -46,16 +46,19 @@ struct TOptionsRec {
 extern TOptionsRec OptionsRec;
 
 // Identity constants.
-extern const char* const ProductName;   // "Findaro"
-extern const char* const HelpFileName;  // "Findaro.chm"
-extern const double ProgramVersion;     // 1.0
+extern const char* const ProductName;  // "Findaro"
+extern const char* const HelpFileName; // "Findaro.chm"
+extern const double ProgramVersion;    // 1.0
 extern const char* const WebSiteAddress;
 extern const char* const CopyrightLine;
 
 // The executable's path with its extension replaced by ".INI", unless a
 // path was set with SetSettingsFilePath (the terminal front end, tests).
 std::string SettingsFilePath();
-void SetSettingsFilePath(const std::string& path);  // empty: back to the default
+void SetSettingsFilePath(const std::string& path); // empty: back to the default
+// `exePath` with the extension of its file name replaced by ".INI" (appended
+// when the name has none).
+std::string SettingsPathForExecutable(const std::string& exePath);
 
 void LoadSettings();
 // Throws std::runtime_error("Unable to write to <path>") when a key cannot be written.

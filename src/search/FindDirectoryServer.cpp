@@ -1,0 +1,13 @@
+#include "directory/DcLocator.h"
+#include "search/SearchRun.h"
+
+std::string FindDirectoryServer(const std::string& domainName) {
+    // No name means the workstation's own domain; the locator gets a null
+    // pointer then, never an empty string.
+    std::string dcName;
+    const uint32_t rc = LocateDomainController(domainName.empty() ? nullptr : domainName.c_str(),
+                                               DS_RETURN_DNS_NAME | DS_IS_FLAT_NAME, dcName);
+    if (rc != 0)
+        return {};
+    return RemoveBackslashPairs(dcName);
+}
