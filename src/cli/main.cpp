@@ -66,8 +66,12 @@ void MirrorDiagnostics(TDiagnosticsLog& log) {
     log.Changed = [&log, printed = size_t{0}]() mutable {
         if (log.Lines().size() < printed)
             printed = 0;
-        for (; printed < log.Lines().size(); ++printed)
-            std::cerr << PrintableText(log.Lines()[printed]) << '\n';
+        for (; printed < log.Lines().size(); ++printed) {
+            // The tab after the time stamp is the log's own column break.
+            const std::string& line = log.Lines()[printed];
+            const size_t tab = line.find('\t');
+            std::cerr << line.substr(0, tab + 1) << PrintableText(line.substr(tab + 1)) << '\n';
+        }
         std::cerr << std::flush;
     };
 }

@@ -181,7 +181,7 @@ TEST_F(SearchRun, NoDisplayFlagGivesOneEmptyRowPerEntry) {
     EXPECT_TRUE(Contains(Messages(log), "Adding Attributes"));
 }
 
-TEST_F(SearchRun, AFilterTheDirectoryRejectsFailsTheContainerSearch) {
+TEST_F(SearchRun, AnInvalidFilterFailsTheContainerSearch) {
     OptionsRec.SearchDN = {"OU=Staff," + base};
     Preload();
     EXPECT_EQ(Run("("), SearchOutcome::CompletedWithErrors);
