@@ -95,6 +95,15 @@ class FindaroOnDesktop : public ::testing::Test {
             << "findaro's tray icon did not appear in tint2";
     }
 
+    // Starts findaro with HookHotkey on and waits until it holds Super+P:
+    // the icon may come up before the key is registered.
+    void startWithHotKey() {
+        ASSERT_FALSE(desk_->superPGrabbed()) << "another client holds Super+P already";
+        ASSERT_NO_FATAL_FAILURE(start());
+        ASSERT_TRUE(waitUntil([&] { return desk_->superPGrabbed(); }))
+            << "findaro did not register Super+P";
+    }
+
     xcb_window_t bar() const { return desk_->windowTitled("findaro", "Findaro"); }
     bool barShown() const {
         const xcb_window_t w = bar();
@@ -155,7 +164,7 @@ TEST_F(FindaroOnDesktop, HotKeyPopsUpFocusedBarAndEnterSearchesTheDomain) {
     const char* base = std::getenv("FINDARO_TEST_BASE");
     ASSERT_TRUE(base) << "FINDARO_TEST_BASE is not set: run inside tests/harness/with-test-domain";
     writeSettings(std::string("DNCount=1\nSearchChildren=1\nSearchDN0=") + base + "\n");
-    ASSERT_NO_FATAL_FAILURE(start());
+    ASSERT_NO_FATAL_FAILURE(startWithHotKey());
     EXPECT_FALSE(barShown()) << "findaro must start into the tray only";
 
     // The user is busy in another program, so openbox's focus-stealing rules
@@ -209,7 +218,7 @@ TEST_F(FindaroOnDesktop, HotKeyPopsUpFocusedBarAndEnterSearchesTheDomain) {
 // close command hides the bar and the program stays; "Exit" ends it.
 TEST_F(FindaroOnDesktop, TrayClicksMenuCloseAndExit) {
     writeSettings();
-    ASSERT_NO_FATAL_FAILURE(start());
+    ASSERT_NO_FATAL_FAILURE(startWithHotKey());
 
     key("super+p");
     ASSERT_TRUE(waitUntil([&] { return barAt(30); }));

@@ -56,6 +56,10 @@ class XDesktop {
     // dialog (0 when none): its main window, not its message boxes.
     xcb_window_t windowTitled(const std::string& wmClass, const std::string& title) const;
 
+    // Whether some client holds a passive grab of Super+P on the root
+    // window: the X server refuses a second grab of the same key.
+    bool superPGrabbed() const;
+
     XImage grab(const XRect& area) const;
     // Asks the window manager to close w, as a title bar's close button or
     // Alt+F4 would (WM_DELETE_WINDOW).
