@@ -185,6 +185,10 @@ TEST_F(FindaroOnDesktop, HotKeyPopsUpFocusedBarAndEnterSearchesTheDomain) {
         << "after Super+P: " << (bar() ? describe(desk_->geometry(bar())) : "no window")
         << ", expected " << describe(placed(30));
     EXPECT_TRUE(waitUntil([&] { return barFocused(); }, 3s)) << "the bar has no keyboard focus";
+    // Task bars (tint2 here) list every managed window that does not ask to
+    // be left out; the pop-up is no task of its own.
+    EXPECT_TRUE(desk_->hasState(bar(), "_NET_WM_STATE_SKIP_TASKBAR"))
+        << "the bar shows up as a task-bar button";
 
     type("nobodyxyz");
     key("Return");

@@ -188,16 +188,24 @@ xcb_window_t XDesktop::windowTitled(const std::string& wanted, const std::string
     return XCB_WINDOW_NONE;
 }
 
-bool XDesktop::isDialog(xcb_window_t w) const {
-    const auto bytes = property(w, atom("_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM);
-    const xcb_atom_t dialog = atom("_NET_WM_WINDOW_TYPE_DIALOG");
+bool XDesktop::hasAtom(xcb_window_t w, const char* list, const char* wanted) const {
+    const auto bytes = property(w, atom(list), XCB_ATOM_ATOM);
+    const xcb_atom_t a = atom(wanted);
     for (size_t i = 0; i + sizeof(xcb_atom_t) <= bytes.size(); i += sizeof(xcb_atom_t)) {
-        xcb_atom_t a;
-        std::memcpy(&a, bytes.data() + i, sizeof a);
-        if (a == dialog)
+        xcb_atom_t held;
+        std::memcpy(&held, bytes.data() + i, sizeof held);
+        if (held == a)
             return true;
     }
     return false;
+}
+
+bool XDesktop::isDialog(xcb_window_t w) const {
+    return hasAtom(w, "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_DIALOG");
+}
+
+bool XDesktop::hasState(xcb_window_t w, const char* state) const {
+    return hasAtom(w, "_NET_WM_STATE", state);
 }
 
 bool XDesktop::superPGrabbed() const {
