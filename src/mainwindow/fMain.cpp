@@ -169,7 +169,7 @@ TfrmMain::~TfrmMain() {
 void TfrmMain::FormCreate(const QStringList& arguments) {
     FirstRun = !QFileInfo::exists(QString::fromStdString(SettingsFilePath()));
     LoadSettings();
-    resize(OptionsRec.FormWidth, CollapsedHeight);
+    Resize(OptionsRec.FormWidth, CollapsedHeight);
     BuildResultColumns(*lvwResults);
     if (OptionsRec.HookHotkey) {
         hotkey_ = CreateSuperPHotkey([this] { ShowMainWindow(); });
@@ -219,8 +219,13 @@ void TfrmMain::BringToFront() {
         activationPending_ = true;
 }
 
-void TfrmMain::SetHeight(int height) {
-    resize(width(), height);
+void TfrmMain::SetHeight(int height) { Resize(width(), height); }
+
+void TfrmMain::Resize(int width, int height) {
+    resize(width, height);
+    // A hidden window gets its resize event only when shown; the region is
+    // wanted before that.
+    setMask(RoundedWindowRegion(this->width(), this->height()));
 }
 
 void TfrmMain::SearchNow() {

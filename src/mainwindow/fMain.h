@@ -115,6 +115,7 @@ class TfrmMain : public QWidget, public ISearchView {
     void FormCreate(const QStringList& arguments);
     void trayActivated(QSystemTrayIcon::ActivationReason reason);
     void SetHeight(int height);
+    void Resize(int width, int height);
     void SearchNow();
 
     std::function<ScreenMetrics()> screenMetrics_;
