@@ -1,0 +1,221 @@
+#include "search/SearchRun.h"
+
+#include "directory/LdapBrowser.h"
+#include "directory/LdapConnection.h"
+#include "search/Diagnostics.h"
+#include "search/Filter.h"
+#include "search/Settings.h"
+
+#include <memory>
+#include <strings.h>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// The hourglass from the start of a run to every way out of it.
+class TBusyCursor {
+  public:
+    explicit TBusyCursor(ISearchView& view) : view_(view) {
+        view_.SetBusyCursor(true);
+        on_ = true;
+    }
+    ~TBusyCursor() {
+        try {
+            Release();
+        } catch (...) {
+            // Nothing sensible is left to do with a view that fails here.
+        }
+    }
+    TBusyCursor(const TBusyCursor&) = delete;
+    TBusyCursor& operator=(const TBusyCursor&) = delete;
+
+    void Release() {
+        if (on_) {
+            on_ = false;
+            view_.SetBusyCursor(false);
+        }
+    }
+
+  private:
+    ISearchView& view_;
+    bool on_ = false;
+};
+
+// Unbinds the run's connection on every way out once a handle exists; the
+// connection object itself leaves that to its owner.
+class TConnectionCloser {
+  public:
+    explicit TConnectionCloser(TQMLDAP& connection) : connection_(connection) {}
+    ~TConnectionCloser() { Close(); }
+    TConnectionCloser(const TConnectionCloser&) = delete;
+    TConnectionCloser& operator=(const TConnectionCloser&) = delete;
+
+    // Once closed the connection object may already be gone; never look at it again.
+    void Close() {
+        if (closed_)
+            return;
+        closed_ = true;
+        if (connection_.Connection != nullptr)
+            connection_.Unbind();
+    }
+
+  private:
+    TQMLDAP& connection_;
+    bool closed_ = false;
+};
+
+struct RequestedAttribute {
+    int32_t TOptionsRec::*Flag;
+    const char* Name;
+};
+
+// The order is the column order; "Description" is requested as the server's
+// own schema spells it, the lookup afterwards ignores case anyway.
+const RequestedAttribute kRequestedAttributes[] = {
+    {&TOptionsRec::DisplayName, "name"},
+    {&TOptionsRec::DisplayDisplayName, "displayName"},
+    {&TOptionsRec::DisplayGivenName, "givenName"},
+    {&TOptionsRec::DisplaySurname, "sn"},
+    {&TOptionsRec::DisplaySamAccountName, "sAMAccountName"},
+    {&TOptionsRec::DisplayTelephoneNumber, "telephoneNumber"},
+    {&TOptionsRec::DisplayMobilePhone, "mobile"},
+    {&TOptionsRec::DisplayFax, "facsimileTelephoneNumber"},
+    {&TOptionsRec::DisplayIPPhone, "ipPhone"},
+    {&TOptionsRec::DisplayHomePhone, "homePhone"},
+    {&TOptionsRec::DisplayPager, "pager"},
+    {&TOptionsRec::DisplayDescription, "Description"},
+    {&TOptionsRec::DisplayOffice, "physicalDeliveryOfficeName"},
+    {&TOptionsRec::DisplayDepartment, "department"},
+    {&TOptionsRec::DisplayCompany, "company"},
+};
+
+// No container configured: the users' container of the server's default
+// naming context. The browser's own connection closes with it.
+void AddDefaultContainer(const std::string& host) {
+    TQMLDAPBrowse browser;
+    browser.Connect(host);
+    browser.Bind();
+    std::vector<std::string> names;
+    std::vector<std::string> values;
+    browser.ReadRootDSE(names, values);
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (strcasecmp(names[i].c_str(), "defaultNamingContext") != 0)
+            continue;
+        if (i < values.size() && !values[i].empty())
+            OptionsRec.SearchDN.push_back("CN=Users," + values[i]);
+        return;
+    }
+}
+
+// The size limit is only a request, and some servers (Samba's among them)
+// ignore it; the entries beyond it are dropped here, as if the server had
+// stopped at the limit, so that a container never adds more rows than the
+// setting allows.
+void HoldSizeLimit(TQMLDAP& connection, int32_t maxResults) {
+    if (maxResults <= 0 || connection.EntryCount <= maxResults)
+        return;
+    connection.EntryCount = maxResults;
+    if (connection.Entries.size() > static_cast<size_t>(maxResults))
+        connection.Entries.resize(maxResults);
+    connection.Partial = true;
+}
+
+} // namespace
+
+void AddRequestedAttributes(TQMLDAP& connection) {
+    for (const RequestedAttribute& attribute : kRequestedAttributes)
+        if (OptionsRec.*attribute.Flag != 0)
+            connection.AddAttribute(attribute.Name);
+}
+
+SearchOutcome RunSearch(ISearchView& view, TDiagnosticsLog& log, const std::string& searchText) {
+    bool errorFlag = false;
+    TBusyCursor busy(view);
+    view.RepaintWindow();
+    log.ClearDiagnostics();
+
+    auto ldap = std::make_unique<TQMLDAP>();
+    TConnectionCloser closer(*ldap);
+
+    view.SetStatus("Connecting to Directory");
+    log.LogDiagnostic("Connecting to Directory");
+    const std::string host = FindDirectoryServer(OptionsRec.DomainName);
+    if (host.empty()) {
+        // The box waits for the user; it must not show the hourglass meanwhile.
+        busy.Release();
+        view.ShowMessage("No LDAP Server for this domain could be found", ProductName,
+                         MessageIcon::Error);
+        return SearchOutcome::NoServer;
+    }
+    log.LogDiagnostic("Selected LDAP Server : " + host);
+
+    int32_t result = ldap->Connect(host);
+    if (result != 0) {
+        log.LogDiagnostic("Error Connecting to Directory", result);
+        return SearchOutcome::ConnectFailed;
+    }
+
+    log.LogDiagnostic("Binding to Directory");
+    result = ldap->Bind();
+    if (result != 0) {
+        log.LogDiagnostic("Error Binding to Directory", result);
+        return SearchOutcome::BindFailed;
+    }
+
+    log.LogDiagnostic("Adding Attributes");
+    AddRequestedAttributes(*ldap);
+
+    log.LogDiagnostic("Building Filter");
+    const std::string filter = BuildFilter(searchText);
+    log.LogDiagnostic("Filter : " + filter);
+    ldap->SetFilter(filter);
+
+    view.ResultsTable().ClearRows();
+
+    log.LogDiagnostic("Setting size limit of : " + std::to_string(OptionsRec.MaxResults));
+    ldap->SetSizeLimit(OptionsRec.MaxResults);
+
+    if (OptionsRec.SearchDN.empty())
+        AddDefaultContainer(host);
+
+    view.ProcessEvents();
+
+    // The count is read afresh on every pass, as the list is the live setting.
+    for (size_t i = 0; i < OptionsRec.SearchDN.size(); ++i) {
+        view.SetStatus("Clear previous search");
+        ldap->ClearResults();
+
+        const std::string dn = OptionsRec.SearchDN[i];
+        ldap->SetBaseDN(dn);
+        ldap->SetSearchChildren(OptionsRec.SearchChildren);
+        ldap->SetReferrals(OptionsRec.SearchReferrals);
+        ldap->SetTimeLimit(OptionsRec.SearchTimeout);
+
+        view.SetStatus("Searching : " + dn);
+        log.LogDiagnostic("Starting Search in : " + dn);
+        result = ldap->Search();
+        if (result != 0) {
+            log.LogDiagnostic("Error Performing Search : " + std::to_string(result) + " " +
+                              ldap->ErrorText());
+            errorFlag = true;
+            continue;
+        }
+        log.LogDiagnostic("Finished Search in : " + dn);
+        HoldSizeLimit(*ldap, OptionsRec.MaxResults);
+        view.SetStatus("Displaying Results");
+        AddResultRows(view.ResultsTable(), *ldap);
+    }
+
+    closer.Close();
+    view.SetStatus("");
+    ldap.reset();
+    busy.Release();
+
+    if (errorFlag) {
+        view.SetStatusLater(
+            "One or more errors occured - Check the diagnostics screen for details");
+        return SearchOutcome::CompletedWithErrors;
+    }
+    return SearchOutcome::Completed;
+}
