@@ -125,6 +125,10 @@ class FindaroOnDesktop : public ::testing::Test {
         return w && desk_->inputFocus() == w && desk_->activeWindow() == w;
     }
 
+    bool offTaskBar() const {
+        return waitUntil([&] { return desk_->hasState(bar(), "_NET_WM_STATE_SKIP_TASKBAR"); }, 3s);
+    }
+
     // findaro's visible top-level windows other than the bar and its icon:
     // message boxes, menus.
     std::vector<xcb_window_t> otherWindows() const {
@@ -169,7 +173,7 @@ TEST_F(FindaroOnDesktop, HotKeyPopsUpFocusedBarAndEnterSearchesTheDomain) {
 
     // The user is busy in another program, so openbox's focus-stealing rules
     // apply when the bar comes up.
-    ChildProcess other({"xmessage", "-center", "another program"});
+    ChildProcess other({"xmessage", "-center", "another program"}, {"LC_ALL=C"});
     ASSERT_TRUE(waitUntil([&] {
         const auto w = desk_->windowsOfClass("xmessage");
         return !w.empty() && desk_->viewable(w[0]);
@@ -187,8 +191,7 @@ TEST_F(FindaroOnDesktop, HotKeyPopsUpFocusedBarAndEnterSearchesTheDomain) {
     EXPECT_TRUE(waitUntil([&] { return barFocused(); }, 3s)) << "the bar has no keyboard focus";
     // Task bars (tint2 here) list every managed window that does not ask to
     // be left out; the pop-up is no task of its own.
-    EXPECT_TRUE(desk_->hasState(bar(), "_NET_WM_STATE_SKIP_TASKBAR"))
-        << "the bar shows up as a task-bar button";
+    EXPECT_TRUE(offTaskBar()) << "the bar shows up as a task-bar button";
 
     type("nobodyxyz");
     key("Return");
@@ -203,6 +206,7 @@ TEST_F(FindaroOnDesktop, HotKeyPopsUpFocusedBarAndEnterSearchesTheDomain) {
     ASSERT_TRUE(waitUntil([&] { return barAt(FormHeight); }))
         << "Super+P must keep the height of the last search";
     EXPECT_TRUE(waitUntil([&] { return barFocused(); }, 3s));
+    EXPECT_TRUE(offTaskBar()) << "shown again, the bar shows up as a task-bar button";
     EXPECT_EQ(listTextLines(*desk_, placed(FormHeight)), 1)
         << "a search for nobody should leave only the column header";
 
