@@ -15,7 +15,7 @@ struct ldapmsg;
 class TQMLDAP {
   public:
     TQMLDAP();
-    ~TQMLDAP();
+    ~TQMLDAP(); // also closes a connection that nobody unbound
     TQMLDAP(const TQMLDAP&) = delete;
     TQMLDAP& operator=(const TQMLDAP&) = delete;
 
@@ -46,5 +46,5 @@ class TQMLDAP {
     std::string Filter;
 
   private:
-    int32_t timeLimit_ = 0;  // bounds the client's own wait for a search
+    int32_t timeLimit_ = 0; // bounds the client's own wait for a search
 };

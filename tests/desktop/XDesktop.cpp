@@ -181,9 +181,21 @@ std::vector<xcb_window_t> XDesktop::trayIcons(const std::string& wanted) const {
 
 xcb_window_t XDesktop::windowTitled(const std::string& wanted, const std::string& name) const {
     for (xcb_window_t w : windowsOfClass(wanted))
-        if (title(w) == name && !insideTrayHost(w))
+        if (title(w) == name && !isDialog(w) && !insideTrayHost(w))
             return w;
     return XCB_WINDOW_NONE;
+}
+
+bool XDesktop::isDialog(xcb_window_t w) const {
+    const auto bytes = property(w, atom("_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM);
+    const xcb_atom_t dialog = atom("_NET_WM_WINDOW_TYPE_DIALOG");
+    for (size_t i = 0; i + sizeof(xcb_atom_t) <= bytes.size(); i += sizeof(xcb_atom_t)) {
+        xcb_atom_t a;
+        std::memcpy(&a, bytes.data() + i, sizeof a);
+        if (a == dialog)
+            return true;
+    }
+    return false;
 }
 
 XImage XDesktop::grab(const XRect& a) const {

@@ -51,7 +51,9 @@ class XDesktop {
     xcb_window_t activeWindow() const; // _NET_ACTIVE_WINDOW
     // Windows of wmClass that the tray host (tint2) has taken in.
     std::vector<xcb_window_t> trayIcons(const std::string& wmClass) const;
-    // The program's top-level window with this exact title (0 when none).
+    bool isDialog(xcb_window_t w) const; // _NET_WM_WINDOW_TYPE says dialog
+    // The program's top-level window with this exact title that is not a
+    // dialog (0 when none): its main window, not its message boxes.
     xcb_window_t windowTitled(const std::string& wmClass, const std::string& title) const;
 
     XImage grab(const XRect& area) const;

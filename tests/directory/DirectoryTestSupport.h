@@ -28,6 +28,7 @@ struct SideServer {
     std::string host; // host:port
     std::string base;
 };
+// Fills `out`; skips inside a test domain that runs no side server.
 void requireSideServer(SideServer& out);
 
 // One LDIF record: "dn" plus every attribute's values, base64 decoded.

@@ -10,7 +10,11 @@ namespace {
 
 class SideServerTest : public ::testing::Test {
   protected:
-    void SetUp() override { ASSERT_NO_FATAL_FAILURE(dirtest::requireSideServer(side)); }
+    void SetUp() override {
+        ASSERT_NO_FATAL_FAILURE(dirtest::requireSideServer(side));
+        if (IsSkipped())
+            GTEST_SKIP();
+    }
     dirtest::SideServer side;
 };
 

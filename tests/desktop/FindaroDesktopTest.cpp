@@ -1,0 +1,271 @@
+// The real findaro on a real desktop (Xvfb, openbox, tint2), driven with
+// xdotool the way a user drives it, and judged only by what the X server
+// shows: which windows are mapped where, who holds the focus, what the tray
+// host embedded, and the text lines painted into the results list.
+//
+// Run inside the test domain: with-test-domain with-desktop ctest -L x11
+
+#include "ChildProcess.h"
+#include "XDesktop.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <optional>
+#include <thread>
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr int FormWidth = 500;
+constexpr int FormHeight = 400;
+
+// Lines of text painted in the results list: runs of pixel rows that hold
+// dark glyph pixels, between the list's frame edges. The column header is
+// the first run, so an empty list shows 1 and each result adds one.
+int listTextLines(const XDesktop& desk, const XRect& window) {
+    // lvwResults sits at left 5, top 44 and is W - 10 wide and H - 55 high;
+    // keep clear of its frame and of a vertical scroll bar.
+    const XRect list{window.x + 5 + 3, window.y + 44 + 3, window.width - 10 - 6 - 20,
+                     window.height - 55 - 6};
+    if (list.width <= 0 || list.height <= 0)
+        return 0;
+    const XImage img = desk.grab(list);
+    int lines = 0;
+    bool inLine = false;
+    for (int y = 0; y < img.height; ++y) {
+        bool ink = false;
+        for (int x = 0; x < img.width && !ink; ++x) {
+            const uint32_t px = img.at(x, y);
+            ink = ((px >> 16) & 0xff) + ((px >> 8) & 0xff) + (px & 0xff) < 3 * 110;
+        }
+        if (ink && !inLine)
+            ++lines;
+        inLine = ink;
+    }
+    return lines;
+}
+
+std::string describe(const XRect& r) {
+    return std::to_string(r.width) + "x" + std::to_string(r.height) + "+" + std::to_string(r.x) +
+           "+" + std::to_string(r.y);
+}
+
+class FindaroOnDesktop : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        try {
+            desk_ = std::make_unique<XDesktop>();
+        } catch (const std::exception& e) {
+            FAIL() << e.what();
+        }
+        const XRect work = desk_->workArea();
+        ASSERT_LT(work.height, desk_->screenHeight())
+            << "no tray host reserves a strip: run under tests/harness/with-desktop";
+        // findaro reads its settings beside its executable, so each test runs
+        // a private copy with its own settings file, runtime folder and locks.
+        exe_ = dir_.path() / "findaro";
+        fs::copy_file(FINDARO_EXECUTABLE, exe_);
+        fs::create_directory(dir_.path() / "run");
+        fs::permissions(dir_.path() / "run", fs::perms::owner_all);
+        env_ = {"XDG_RUNTIME_DIR=" + (dir_.path() / "run").string(),
+                "TMPDIR=" + dir_.path().string()};
+    }
+
+    void TearDown() override {
+        // A test that failed half-way may leave a modal box open: end it all.
+        second_.reset();
+        findaro_.reset();
+    }
+
+    void writeSettings(const std::string& extra = "") {
+        std::ofstream ini(dir_.path() / "findaro.INI");
+        ini << "[Settings]\nFormWidth=" << FormWidth << "\nFormHeight=" << FormHeight
+            << "\nHookHotkey=1\n"
+            << extra;
+    }
+
+    // Starts findaro and waits for its icon in the tray.
+    void start() {
+        findaro_ = std::make_unique<ChildProcess>(std::vector<std::string>{exe_.string()}, env_);
+        ASSERT_TRUE(waitUntil([&] { return desk_->trayIcons("findaro").size() == 1; }))
+            << "findaro's tray icon did not appear in tint2";
+    }
+
+    xcb_window_t bar() const { return desk_->windowTitled("findaro", "Findaro"); }
+    bool barShown() const {
+        const xcb_window_t w = bar();
+        return w && desk_->viewable(w);
+    }
+
+    // Where the bar belongs for a height: the right edge of the screen, its
+    // bottom one pixel above the work area's end.
+    XRect placed(int height) const {
+        return {desk_->screenWidth() - FormWidth, desk_->workArea().height - height - 1, FormWidth,
+                height};
+    }
+
+    bool barAt(int height) const { return barShown() && desk_->geometry(bar()) == placed(height); }
+
+    // The bar has the keyboard: X input focus and the window manager's active window.
+    bool barFocused() const {
+        const xcb_window_t w = bar();
+        return w && desk_->inputFocus() == w && desk_->activeWindow() == w;
+    }
+
+    // findaro's visible top-level windows other than the bar and its icon:
+    // message boxes, menus.
+    std::vector<xcb_window_t> otherWindows() const {
+        std::vector<xcb_window_t> out;
+        const auto icons = desk_->trayIcons("findaro");
+        for (xcb_window_t w : desk_->windowsOfClass("findaro"))
+            if (w != bar() && desk_->viewable(w) &&
+                std::find(icons.begin(), icons.end(), w) == icons.end())
+                out.push_back(w);
+        return out;
+    }
+
+    void clickTray(int button) {
+        const auto icons = desk_->trayIcons("findaro");
+        ASSERT_EQ(icons.size(), 1u);
+        const XRect r = desk_->geometry(icons[0]);
+        ASSERT_TRUE(xdotool(
+            {"mousemove", std::to_string(r.x + r.width / 2), std::to_string(r.y + r.height / 2)}));
+        ASSERT_TRUE(xdotool({"click", std::to_string(button)}));
+    }
+
+    void key(const std::string& k) { ASSERT_TRUE(xdotool({"key", "--clearmodifiers", k})); }
+    void type(const std::string& text) { ASSERT_TRUE(xdotool({"type", "--delay", "10", text})); }
+
+    std::unique_ptr<XDesktop> desk_;
+    TempDir dir_;
+    fs::path exe_;
+    std::vector<std::string> env_;
+    std::unique_ptr<ChildProcess> findaro_, second_;
+};
+
+// Super+P brings up the 30-pixel bar, focused, in its corner; typed text
+// goes to the search field, Enter grows the window to FormHeight and lists
+// what the domain holds; Esc hides it; the next Super+P keeps the height and
+// the old text selected, so that typing replaces it.
+TEST_F(FindaroOnDesktop, HotKeyPopsUpFocusedBarAndEnterSearchesTheDomain) {
+    const char* base = std::getenv("FINDARO_TEST_BASE");
+    ASSERT_TRUE(base) << "FINDARO_TEST_BASE is not set: run inside tests/harness/with-test-domain";
+    writeSettings(std::string("DNCount=1\nSearchChildren=1\nSearchDN0=") + base + "\n");
+    ASSERT_NO_FATAL_FAILURE(start());
+    EXPECT_FALSE(barShown()) << "findaro must start into the tray only";
+
+    key("super+p");
+    ASSERT_TRUE(waitUntil([&] { return barAt(30); }))
+        << "after Super+P: " << (bar() ? describe(desk_->geometry(bar())) : "no window")
+        << ", expected " << describe(placed(30));
+    EXPECT_TRUE(waitUntil([&] { return barFocused(); }, 3s)) << "the bar has no keyboard focus";
+
+    type("nobodyxyz");
+    key("Return");
+    ASSERT_TRUE(waitUntil([&] { return barAt(FormHeight); }))
+        << "Enter did not grow the window to FormHeight in its corner";
+    key("Escape");
+    ASSERT_TRUE(waitUntil([&] { return !barShown(); })) << "Esc did not hide the window";
+    // Input is handled in order, so the search ran before Esc hid the window.
+    EXPECT_TRUE(otherWindows().empty()) << "the search showed a message box";
+
+    key("super+p");
+    ASSERT_TRUE(waitUntil([&] { return barAt(FormHeight); }))
+        << "Super+P must keep the height of the last search";
+    EXPECT_TRUE(waitUntil([&] { return barFocused(); }, 3s));
+    EXPECT_EQ(listTextLines(*desk_, placed(FormHeight)), 1)
+        << "a search for nobody should leave only the column header";
+
+    // Were "nobodyxyz" not selected, this would search "nobodyxyzsmith".
+    type("smith");
+    key("Return");
+    // Smith John, Jane Smith, Adam Smithers and Sam Smith, below the header.
+    EXPECT_TRUE(waitUntil([&] { return listTextLines(*desk_, placed(FormHeight)) == 5; }))
+        << "text lines in the list: " << listTextLines(*desk_, placed(FormHeight));
+    EXPECT_TRUE(otherWindows().empty()) << "the search showed a message box";
+    key("Escape");
+    EXPECT_TRUE(waitUntil([&] { return !barShown(); }));
+}
+
+// A left click on the icon shows the collapsed bar whatever height the window
+// had; a right click opens the menu and shows nothing; the window manager's
+// close command hides the bar and the program stays; "Exit" ends it.
+TEST_F(FindaroOnDesktop, TrayClicksMenuCloseAndExit) {
+    writeSettings();
+    ASSERT_NO_FATAL_FAILURE(start());
+
+    key("super+p");
+    ASSERT_TRUE(waitUntil([&] { return barAt(30); }));
+    const XRect at = desk_->geometry(bar());
+    // The grow/shrink button "/\" at W - 36, 7, 16 pixels square.
+    ASSERT_TRUE(xdotool({"mousemove", std::to_string(at.x + FormWidth - 36 + 8),
+                         std::to_string(at.y + 7 + 8), "click", "1"}));
+    ASSERT_TRUE(waitUntil([&] { return barAt(350); })) << "grow/shrink did not grow to 350";
+    key("Escape");
+    ASSERT_TRUE(waitUntil([&] { return !barShown(); }));
+
+    ASSERT_NO_FATAL_FAILURE(clickTray(1));
+    ASSERT_TRUE(waitUntil([&] { return barAt(30); }))
+        << "a left click on the tray icon must show the 30-pixel bar";
+    EXPECT_TRUE(waitUntil([&] { return barFocused(); }, 3s));
+    key("Escape");
+    ASSERT_TRUE(waitUntil([&] { return !barShown(); }));
+
+    ASSERT_NO_FATAL_FAILURE(clickTray(3));
+    ASSERT_TRUE(waitUntil([&] { return otherWindows().size() == 1; }))
+        << "a right click on the tray icon opened no menu";
+    // Give a wrongly shown bar the time it would need to appear.
+    std::this_thread::sleep_for(300ms);
+    EXPECT_FALSE(barShown()) << "a right click must not show the window";
+    key("Escape");
+    ASSERT_TRUE(waitUntil([&] { return otherWindows().empty(); })) << "Esc did not close the menu";
+
+    key("super+p");
+    ASSERT_TRUE(waitUntil([&] { return barShown(); }));
+    desk_->requestClose(bar());
+    ASSERT_TRUE(waitUntil([&] { return !barShown(); })) << "the close command must hide the bar";
+    EXPECT_TRUE(findaro_->running()) << "the close command must not end the program";
+
+    // The menu's last item is Exit: Up from no selection reaches it.
+    ASSERT_NO_FATAL_FAILURE(clickTray(3));
+    ASSERT_TRUE(waitUntil([&] { return otherWindows().size() == 1; }));
+    key("Up");
+    key("Return");
+    const std::optional<int> code = findaro_->wait(5s);
+    ASSERT_TRUE(code.has_value()) << "Exit did not end findaro";
+    EXPECT_EQ(*code, 0);
+    EXPECT_TRUE(waitUntil([&] { return desk_->trayIcons("findaro").empty(); }, 3s));
+}
+
+// A second start ends at once and leaves the first instance's icon alone.
+TEST_F(FindaroOnDesktop, SecondStartEndsAtOnceLeavingOneTrayIcon) {
+    writeSettings();
+    ASSERT_NO_FATAL_FAILURE(start());
+    const auto icon = desk_->trayIcons("findaro");
+
+    second_ = std::make_unique<ChildProcess>(std::vector<std::string>{exe_.string()}, env_);
+    const std::optional<int> code = second_->wait(5s);
+    ASSERT_TRUE(code.has_value()) << "the second findaro is still running";
+    EXPECT_EQ(*code, 0);
+    EXPECT_TRUE(findaro_->running());
+    EXPECT_EQ(desk_->trayIcons("findaro"), icon);
+}
+
+// Without a settings file the welcome box comes up on its own, about two
+// seconds after start, while the bar stays hidden.
+TEST_F(FindaroOnDesktop, FirstStartWithoutSettingsShowsTheWelcomeBox) {
+    ASSERT_NO_FATAL_FAILURE(start());
+    ASSERT_TRUE(waitUntil([&] { return !otherWindows().empty(); }, 6s)) << "no welcome box";
+    const auto boxes = otherWindows();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(desk_->isDialog(boxes[0]));
+    EXPECT_EQ(desk_->title(boxes[0]), "Findaro");
+    EXPECT_FALSE(barShown());
+    EXPECT_FALSE(fs::exists(dir_.path() / "findaro.INI")) << "starting must write no settings";
+}
+
+} // namespace

@@ -1,0 +1,66 @@
+#pragma once
+// Helpers for the widget tests: a scratch settings file and a catcher that
+// closes every modal message box and keeps what it showed.
+
+#include "mainwindow/fMain.h"
+#include "search/Settings.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <fstream>
+#include <memory>
+#include <vector>
+
+struct ShownBox {
+    QString caption;
+    QString text;
+    QMessageBox::Icon icon;
+    QWidget* owner;
+};
+
+class MessageBoxCatcher {
+  public:
+    MessageBoxCatcher() {
+        timer_.setInterval(20);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                boxes.push_back(
+                    {box->windowTitle(), box->text(), box->icon(), box->parentWidget()});
+                box->done(QMessageBox::Ok);
+            }
+        });
+        timer_.start();
+    }
+    std::vector<ShownBox> boxes;
+
+  private:
+    QTimer timer_;
+};
+
+// Each window starts from a fresh settings record and its own settings file
+// (absent unless written).
+class SettingsScope {
+  public:
+    SettingsScope() {
+        path_ = dir_.filePath(QStringLiteral("findaro.INI")).toStdString();
+        SetSettingsFilePath(path_);
+        OptionsRec = TOptionsRec{};
+    }
+    ~SettingsScope() { SetSettingsFilePath({}); }
+    void Write(const std::string& body) const {
+        std::ofstream(path_, std::ios::binary) << "[Settings]\r\n" << body;
+    }
+
+  private:
+    QTemporaryDir dir_;
+    std::string path_;
+};
+
+inline std::unique_ptr<TfrmMain> MakeWindow(const QStringList& arguments = {}) {
+    OptionsRec = TOptionsRec{};
+    return std::make_unique<TfrmMain>(arguments);
+}
