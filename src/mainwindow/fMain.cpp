@@ -219,7 +219,9 @@ void TfrmMain::BringToFront() {
         activationPending_ = true;
 }
 
-void TfrmMain::SetHeight(int height) { Resize(width(), height); }
+void TfrmMain::SetHeight(int height) {
+    Resize(width(), height);
+}
 
 void TfrmMain::Resize(int width, int height) {
     resize(width, height);

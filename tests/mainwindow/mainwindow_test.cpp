@@ -108,7 +108,7 @@ TEST_F(MainWindowTest, StartsHiddenWithTheWindowsFixedParts) {
 
 TEST_F(MainWindowTest, RegionIsRoundedAtEveryCornerAndFollowsResizes) {
     auto frm = MakeWindow();
-    EXPECT_EQ(frm->mask(), RoundedWindowRegion(500, 30));  // already while hidden
+    EXPECT_EQ(frm->mask(), RoundedWindowRegion(500, 30)); // already while hidden
     frm->show();
     for (QSize size : {QSize(200, 400), QSize(700, 350), QSize(500, 30)}) {
         SCOPED_TRACE(testing::Message() << size.width() << "x" << size.height());
@@ -138,6 +138,22 @@ TEST_F(MainWindowTest, SearchFieldIsFocusedWithItsTextSelectedSoTypingReplacesIt
     EXPECT_EQ(frm->cboSearch->selectedText(), "old search");
     QTest::keyClicks(frm->cboSearch, "new");
     EXPECT_EQ(frm->cboSearch->text(), "new");
+}
+
+TEST_F(MainWindowTest, BackgroundDragsTheWindowAndTheNextPlacementPutsItBack) {
+    auto frm = MakeWindow();
+    SetScreen(*frm, 1024, 738);
+    frm->ShowMainWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frm.get()));
+    const QPoint placed = frm->pos();
+    const QPoint background(40, 25); // below the label, left of the status text
+    ASSERT_EQ(frm->childAt(background), nullptr);
+    QTest::mousePress(frm.get(), Qt::LeftButton, {}, background);
+    QTest::mouseMove(frm.get(), background + QPoint(-30, -20));
+    QTest::mouseRelease(frm.get(), Qt::LeftButton, {}, background + QPoint(-30, -20));
+    EXPECT_EQ(frm->pos(), placed + QPoint(-30, -20));
+    frm->PlaceMainWindow();
+    EXPECT_EQ(frm->pos(), placed);
 }
 
 TEST_F(MainWindowTest, GrowShrinkAlternatesCaptionAndHeightAcrossASearch) {
