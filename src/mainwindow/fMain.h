@@ -114,6 +114,7 @@ class TfrmMain : public QWidget, public ISearchView {
   private:
     void FormCreate(const QStringList& arguments);
     void trayActivated(QSystemTrayIcon::ActivationReason reason);
+    void LayOutControls();
     void SetHeight(int height);
     void Resize(int width, int height);
     void SearchNow();

@@ -21,6 +21,9 @@
 namespace {
 
 constexpr const char* NoServer = "No LDAP Server for this domain could be found";
+// Searches that need no directory run against a domain without controllers,
+// also inside the test domain.
+constexpr const char* NoDomain = "DomainName=nowhere.invalid\r\n";
 
 class MainWindowTest : public ::testing::Test {
   protected:
@@ -157,6 +160,7 @@ TEST_F(MainWindowTest, BackgroundDragsTheWindowAndTheNextPlacementPutsItBack) {
 }
 
 TEST_F(MainWindowTest, GrowShrinkAlternatesCaptionAndHeightAcrossASearch) {
+    settings.Write(NoDomain);
     auto frm = MakeWindow();
     SetScreen(*frm, 1024, 738);
     auto click = [&] { QTest::mouseClick(frm->cmdMax, Qt::LeftButton); };
@@ -180,8 +184,8 @@ TEST_F(MainWindowTest, GrowShrinkAlternatesCaptionAndHeightAcrossASearch) {
 }
 
 TEST_F(MainWindowTest, EnterOrSearchButtonTakesFormHeightAndRunsASearch) {
-    // No domain here: the run starts, finds no server and says so.
-    settings.Write("FormHeight=250\r\n");
+    // The run starts, finds no server and says so.
+    settings.Write(std::string("FormHeight=250\r\n") + NoDomain);
     for (const char* trigger : {"Enter", "S button"}) {
         SCOPED_TRACE(trigger);
         auto frm = MakeWindow();
@@ -250,6 +254,7 @@ TEST_F(MainWindowTest, TrayLeftClickShowsTheCollapsedBarOtherButtonsShowNothing)
 }
 
 TEST_F(MainWindowTest, HotKeyKeepsTheHeightWhileTheTrayCollapses) {
+    settings.Write(NoDomain);
     auto frm = MakeWindow();
     frm->cmdSearchClick(); // results height
     QTest::keyClick(frm->cboSearch, Qt::Key_Escape);
