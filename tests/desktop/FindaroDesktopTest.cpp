@@ -145,13 +145,14 @@ class FindaroOnDesktop : public ::testing::Test {
         return out;
     }
 
-    void clickTray(int button) {
+    void clickTray(int button, int times = 1) {
         const auto icons = desk_->trayIcons("findaro");
         ASSERT_EQ(icons.size(), 1u);
         const XRect r = desk_->geometry(icons[0]);
         ASSERT_TRUE(xdotool(
             {"mousemove", std::to_string(r.x + r.width / 2), std::to_string(r.y + r.height / 2)}));
-        ASSERT_TRUE(xdotool({"click", std::to_string(button)}));
+        ASSERT_TRUE(xdotool(
+            {"click", "--repeat", std::to_string(times), "--delay", "80", std::to_string(button)}));
     }
 
     void key(const std::string& k) { ASSERT_TRUE(xdotool({"key", "--clearmodifiers", k})); }
@@ -222,7 +223,18 @@ TEST_F(FindaroOnDesktop, HotKeyPopsUpFocusedBarAndEnterSearchesTheDomain) {
         << "text lines in the list: " << listTextLines(*desk_, placed(FormHeight));
     EXPECT_TRUE(otherWindows().empty()) << "the search showed a message box";
     key("Escape");
-    EXPECT_TRUE(waitUntil([&] { return !barShown(); }));
+    ASSERT_TRUE(waitUntil([&] { return !barShown(); }));
+
+    // Hidden, the window keeps its results: Super+P shows them again, while
+    // a tray click shows only the search line.
+    key("super+p");
+    ASSERT_TRUE(waitUntil([&] { return barAt(FormHeight); }));
+    EXPECT_EQ(listTextLines(*desk_, placed(FormHeight)), 5) << "the results were not kept";
+    key("Escape");
+    ASSERT_TRUE(waitUntil([&] { return !barShown(); }));
+    ASSERT_NO_FATAL_FAILURE(clickTray(1));
+    EXPECT_TRUE(waitUntil([&] { return barAt(30); }))
+        << "after a search a tray click must still show the 30-pixel bar";
 }
 
 // A left click on the icon shows the collapsed bar whatever height the window
@@ -246,6 +258,14 @@ TEST_F(FindaroOnDesktop, TrayClicksMenuCloseAndExit) {
     ASSERT_TRUE(waitUntil([&] { return barAt(30); }))
         << "a left click on the tray icon must show the 30-pixel bar";
     EXPECT_TRUE(waitUntil([&] { return barFocused(); }, 3s));
+    key("Escape");
+    ASSERT_TRUE(waitUntil([&] { return !barShown(); }));
+
+    // A double click acts as one click: the bar comes up and stays.
+    ASSERT_NO_FATAL_FAILURE(clickTray(1, 2));
+    ASSERT_TRUE(waitUntil([&] { return barAt(30); })) << "a double click did not show the bar";
+    std::this_thread::sleep_for(300ms);
+    EXPECT_TRUE(barAt(30)) << "the second click of a double click hid the bar again";
     key("Escape");
     ASSERT_TRUE(waitUntil([&] { return !barShown(); }));
 
