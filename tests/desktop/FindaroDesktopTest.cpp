@@ -24,8 +24,9 @@ constexpr int FormWidth = 500;
 constexpr int FormHeight = 400;
 
 // Lines of text painted in the results list: runs of pixel rows that hold
-// dark glyph pixels, between the list's frame edges. The column header is
-// the first run, so an empty list shows 1 and each result adds one.
+// dark glyph pixels, between the list's frame edges; a one-pixel gap (an
+// accent above a capital) does not split a line. The column header is the
+// first run, so an empty list shows 1 and each result adds one.
 int listTextLines(const XDesktop& desk, const XRect& window) {
     // lvwResults sits at left 5, top 44 and is W - 10 wide and H - 55 high;
     // keep clear of its frame and of a vertical scroll bar.
@@ -34,17 +35,20 @@ int listTextLines(const XDesktop& desk, const XRect& window) {
     if (list.width <= 0 || list.height <= 0)
         return 0;
     const XImage img = desk.grab(list);
-    int lines = 0;
-    bool inLine = false;
+    int lines = 0, gap = 0;
     for (int y = 0; y < img.height; ++y) {
         bool ink = false;
         for (int x = 0; x < img.width && !ink; ++x) {
             const uint32_t px = img.at(x, y);
             ink = ((px >> 16) & 0xff) + ((px >> 8) & 0xff) + (px & 0xff) < 3 * 110;
         }
-        if (ink && !inLine)
-            ++lines;
-        inLine = ink;
+        if (ink) {
+            if (lines == 0 || gap >= 2)
+                ++lines;
+            gap = 0;
+        } else {
+            ++gap;
+        }
     }
     return lines;
 }
