@@ -124,6 +124,8 @@ class Bench {
                        std::chrono::seconds(20), std::chrono::milliseconds(1)))
             throw std::runtime_error(p.label + " showed no tray icon within 20 s");
         out.startupMs.push_back(msSince(t0));
+        if (!waitUntil([&] { return desk_.superPGrabbed(); }, std::chrono::seconds(10)))
+            throw std::runtime_error(p.label + " did not register Super+P");
 
         // At rest: the icon is up and nothing else happens for a while.
         std::this_thread::sleep_for(std::chrono::seconds(1));

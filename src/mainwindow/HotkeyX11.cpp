@@ -116,8 +116,9 @@ class THotkeyX11 final : public IGlobalHotkey, public QAbstractNativeEventFilter
             return false;
         for (xcb_keycode_t code : keycodes_)
             if (press->detail == code) {
-                QMetaObject::invokeMethod(QCoreApplication::instance(), pressed_,
-                                          Qt::QueuedConnection);
+                // Queued on an object of ours: a press still waiting when the
+                // hot key goes away is dropped with it.
+                QMetaObject::invokeMethod(&context_, pressed_, Qt::QueuedConnection);
                 break;
             }
         // Not consumed: Qt still takes the event's time as the latest user
@@ -133,6 +134,7 @@ class THotkeyX11 final : public IGlobalHotkey, public QAbstractNativeEventFilter
     xcb_connection_t* connection_;
     xcb_window_t root_;
     std::function<void()> pressed_;
+    QObject context_;
     std::vector<Grab> grabs_;
     std::vector<xcb_keycode_t> keycodes_;
 };

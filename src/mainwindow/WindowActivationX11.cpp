@@ -36,6 +36,26 @@ void ForceWindowActivation(QWidget& window) {
 
     XcbReply<xcb_get_geometry_reply_t> geometry(
         xcb_get_geometry_reply(c, xcb_get_geometry(c, win), nullptr));
+    // The pop-up is no task of its own: task bars and pagers list every
+    // managed window that does not ask to be left out, and the window
+    // manager drops the request whenever the window is hidden, so it is
+    // repeated at every showing.
+    const xcb_atom_t state = Atom(c, "_NET_WM_STATE");
+    if (geometry && state != XCB_ATOM_NONE) {
+        xcb_client_message_event_t message{};
+        message.response_type = XCB_CLIENT_MESSAGE;
+        message.format = 32;
+        message.window = win;
+        message.type = state;
+        message.data.data32[0] = 1; // add
+        message.data.data32[1] = Atom(c, "_NET_WM_STATE_SKIP_TASKBAR");
+        message.data.data32[2] = Atom(c, "_NET_WM_STATE_SKIP_PAGER");
+        message.data.data32[3] = 2; // source: pager
+        xcb_send_event(c, 0, geometry->root,
+                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char*>(&message));
+    }
+
     const xcb_atom_t active = Atom(c, "_NET_ACTIVE_WINDOW");
     if (geometry && active != XCB_ATOM_NONE) {
         xcb_client_message_event_t message{};

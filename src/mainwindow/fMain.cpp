@@ -106,15 +106,14 @@ TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent)
     tray->setContextMenu(PopupMenu1.get());
     connect(tray, &QSystemTrayIcon::activated, this, &TfrmMain::trayActivated);
 
-    const int W = 500, H = CollapsedHeight; // until FormCreate sets the real size
+    // Positions that depend on the width are set by LayOutControls.
     cboSearch = new QLineEdit(this);
     cboSearch->setObjectName(QStringLiteral("cboSearch"));
-    cboSearch->setGeometry(82, 5, W - 160, 21);
+    cboSearch->setGeometry(82, 5, 0, 21);
     cmdHide = MakeButton(this, "cmdHide", "X", "Hide");
     cmdSetup = MakeButton(this, "cmdSetup", "...", "Set Configuration");
     lvwResults = new TResultsList(this);
     lvwResults->setObjectName(QStringLiteral("lvwResults"));
-    lvwResults->setGeometry(5, 44, W - 10, H - 55);
     cmdMax = MakeButton(this, "cmdMax", "/\\", "Grow/Shrink");
     Label1 = new QLabel(QStringLiteral("Search For :"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -123,12 +122,11 @@ TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent)
     Label1->setFont(bold);
     Label1->move(8, 9);
     Label1->adjustSize();
+    Label1->stackUnder(cboSearch); // a wide fallback font must not cover the field
     cmdSearch = MakeButton(this, "cmdSearch", "S", "Search");
     lblStatus = new QLabel(this);
     lblStatus->setObjectName(QStringLiteral("lblStatus"));
     lblStatus->setGeometry(8, 28, 454, 13);
-    for (QToolButton* b : {cmdSearch, cmdSetup, cmdMax, cmdHide})
-        b->move(0, 7);
 
     setTabOrder(cboSearch, cmdHide);
     setTabOrder(cmdHide, cmdSetup);
@@ -181,6 +179,7 @@ void TfrmMain::FormCreate(const QStringList& arguments) {
         cmdSetup->setEnabled(false);
         mniSetup->setEnabled(false);
     }
+    LayOutControls();
 }
 
 void TfrmMain::SetScreenMetricsSource(std::function<ScreenMetrics()> source) {
@@ -191,15 +190,20 @@ void TfrmMain::PlaceMainWindow() {
     const int W = width(), H = height();
     const ScreenMetrics screen = screenMetrics_();
     move(screen.ScreenWidth - W, screen.WorkAreaHeight - H - 1);
+    LayOutControls();
+    cboSearch->setFocus(Qt::OtherFocusReason);
+    cboSearch->selectAll();
+    repaint();
+}
+
+void TfrmMain::LayOutControls() {
+    const int W = width(), H = height();
     lvwResults->setGeometry(5, 44, W - 10, H - 55);
     cboSearch->setGeometry(82, cboSearch->y(), W - 160, cboSearch->height());
     cmdSearch->move(W - 68, 7);
     cmdSetup->move(W - 52, 7);
     cmdMax->move(W - 36, 7);
     cmdHide->move(W - 20, 7);
-    cboSearch->setFocus(Qt::OtherFocusReason);
-    cboSearch->selectAll();
-    repaint();
 }
 
 void TfrmMain::ShowMainWindow() {
@@ -219,7 +223,9 @@ void TfrmMain::BringToFront() {
         activationPending_ = true;
 }
 
-void TfrmMain::SetHeight(int height) { Resize(width(), height); }
+void TfrmMain::SetHeight(int height) {
+    Resize(width(), height);
+}
 
 void TfrmMain::Resize(int width, int height) {
     resize(width, height);

@@ -1,5 +1,7 @@
 #include "XDesktop.h"
 
+#include <xcb/xcb_keysyms.h>
+
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -186,16 +188,45 @@ xcb_window_t XDesktop::windowTitled(const std::string& wanted, const std::string
     return XCB_WINDOW_NONE;
 }
 
-bool XDesktop::isDialog(xcb_window_t w) const {
-    const auto bytes = property(w, atom("_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM);
-    const xcb_atom_t dialog = atom("_NET_WM_WINDOW_TYPE_DIALOG");
+bool XDesktop::hasAtom(xcb_window_t w, const char* list, const char* wanted) const {
+    const auto bytes = property(w, atom(list), XCB_ATOM_ATOM);
+    const xcb_atom_t a = atom(wanted);
     for (size_t i = 0; i + sizeof(xcb_atom_t) <= bytes.size(); i += sizeof(xcb_atom_t)) {
-        xcb_atom_t a;
-        std::memcpy(&a, bytes.data() + i, sizeof a);
-        if (a == dialog)
+        xcb_atom_t held;
+        std::memcpy(&held, bytes.data() + i, sizeof held);
+        if (held == a)
             return true;
     }
     return false;
+}
+
+bool XDesktop::isDialog(xcb_window_t w) const {
+    return hasAtom(w, "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_DIALOG");
+}
+
+bool XDesktop::hasState(xcb_window_t w, const char* state) const {
+    return hasAtom(w, "_NET_WM_STATE", state);
+}
+
+bool XDesktop::superPGrabbed() const {
+    xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(conn_);
+    xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols, 'p');
+    const xcb_keycode_t p = codes ? codes[0] : 0;
+    std::free(codes);
+    xcb_key_symbols_free(symbols);
+    if (!p)
+        return false;
+    // With the server grabbed no other client's grab can slip in between
+    // our trial grab and its release.
+    xcb_grab_server(conn_);
+    const xcb_void_cookie_t cookie = xcb_grab_key_checked(conn_, 1, root_, XCB_MOD_MASK_4, p,
+                                                          XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+    Reply<xcb_generic_error_t> error(xcb_request_check(conn_, cookie));
+    if (!error)
+        xcb_ungrab_key(conn_, p, root_, XCB_MOD_MASK_4);
+    xcb_ungrab_server(conn_);
+    xcb_flush(conn_);
+    return error && error->error_code == XCB_ACCESS;
 }
 
 XImage XDesktop::grab(const XRect& a) const {

@@ -51,10 +51,15 @@ class XDesktop {
     xcb_window_t activeWindow() const; // _NET_ACTIVE_WINDOW
     // Windows of wmClass that the tray host (tint2) has taken in.
     std::vector<xcb_window_t> trayIcons(const std::string& wmClass) const;
-    bool isDialog(xcb_window_t w) const; // _NET_WM_WINDOW_TYPE says dialog
+    bool isDialog(xcb_window_t w) const;                    // _NET_WM_WINDOW_TYPE says dialog
+    bool hasState(xcb_window_t w, const char* state) const; // in _NET_WM_STATE
     // The program's top-level window with this exact title that is not a
     // dialog (0 when none): its main window, not its message boxes.
     xcb_window_t windowTitled(const std::string& wmClass, const std::string& title) const;
+
+    // Whether some client holds a passive grab of Super+P on the root
+    // window: the X server refuses a second grab of the same key.
+    bool superPGrabbed() const;
 
     XImage grab(const XRect& area) const;
     // Asks the window manager to close w, as a title bar's close button or
@@ -65,6 +70,7 @@ class XDesktop {
     xcb_atom_t atom(const char* name) const;
     std::vector<uint8_t> property(xcb_window_t w, xcb_atom_t prop, xcb_atom_t type) const;
     bool insideTrayHost(xcb_window_t w) const;
+    bool hasAtom(xcb_window_t w, const char* list, const char* wanted) const;
 
     xcb_connection_t* conn_ = nullptr;
     xcb_window_t root_ = 0;

@@ -21,6 +21,9 @@
 namespace {
 
 constexpr const char* NoServer = "No LDAP Server for this domain could be found";
+// Searches that need no directory run against a domain without controllers,
+// also inside the test domain.
+constexpr const char* NoDomain = "DomainName=nowhere.invalid\r\n";
 
 class MainWindowTest : public ::testing::Test {
   protected:
@@ -108,7 +111,7 @@ TEST_F(MainWindowTest, StartsHiddenWithTheWindowsFixedParts) {
 
 TEST_F(MainWindowTest, RegionIsRoundedAtEveryCornerAndFollowsResizes) {
     auto frm = MakeWindow();
-    EXPECT_EQ(frm->mask(), RoundedWindowRegion(500, 30));  // already while hidden
+    EXPECT_EQ(frm->mask(), RoundedWindowRegion(500, 30)); // already while hidden
     frm->show();
     for (QSize size : {QSize(200, 400), QSize(700, 350), QSize(500, 30)}) {
         SCOPED_TRACE(testing::Message() << size.width() << "x" << size.height());
@@ -140,7 +143,24 @@ TEST_F(MainWindowTest, SearchFieldIsFocusedWithItsTextSelectedSoTypingReplacesIt
     EXPECT_EQ(frm->cboSearch->text(), "new");
 }
 
+TEST_F(MainWindowTest, BackgroundDragsTheWindowAndTheNextPlacementPutsItBack) {
+    auto frm = MakeWindow();
+    SetScreen(*frm, 1024, 738);
+    frm->ShowMainWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frm.get()));
+    const QPoint placed = frm->pos();
+    const QPoint background(40, 25); // below the label, left of the status text
+    ASSERT_EQ(frm->childAt(background), nullptr);
+    QTest::mousePress(frm.get(), Qt::LeftButton, {}, background);
+    QTest::mouseMove(frm.get(), background + QPoint(-30, -20));
+    QTest::mouseRelease(frm.get(), Qt::LeftButton, {}, background + QPoint(-30, -20));
+    EXPECT_EQ(frm->pos(), placed + QPoint(-30, -20));
+    frm->PlaceMainWindow();
+    EXPECT_EQ(frm->pos(), placed);
+}
+
 TEST_F(MainWindowTest, GrowShrinkAlternatesCaptionAndHeightAcrossASearch) {
+    settings.Write(NoDomain);
     auto frm = MakeWindow();
     SetScreen(*frm, 1024, 738);
     auto click = [&] { QTest::mouseClick(frm->cmdMax, Qt::LeftButton); };
@@ -164,8 +184,8 @@ TEST_F(MainWindowTest, GrowShrinkAlternatesCaptionAndHeightAcrossASearch) {
 }
 
 TEST_F(MainWindowTest, EnterOrSearchButtonTakesFormHeightAndRunsASearch) {
-    // No domain here: the run starts, finds no server and says so.
-    settings.Write("FormHeight=250\r\n");
+    // The run starts, finds no server and says so.
+    settings.Write(std::string("FormHeight=250\r\n") + NoDomain);
     for (const char* trigger : {"Enter", "S button"}) {
         SCOPED_TRACE(trigger);
         auto frm = MakeWindow();
@@ -234,6 +254,7 @@ TEST_F(MainWindowTest, TrayLeftClickShowsTheCollapsedBarOtherButtonsShowNothing)
 }
 
 TEST_F(MainWindowTest, HotKeyKeepsTheHeightWhileTheTrayCollapses) {
+    settings.Write(NoDomain);
     auto frm = MakeWindow();
     frm->cmdSearchClick(); // results height
     QTest::keyClick(frm->cboSearch, Qt::Key_Escape);
