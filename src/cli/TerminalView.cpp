@@ -99,6 +99,10 @@ size_t DisplayWidth(const std::string& utf8) {
     size_t width = 0;
     for (size_t pos = 0; pos < utf8.size();) {
         const char32_t c = NextCodePoint(utf8, pos);
+        if (c < 0x0300) { // Latin text, the common case, needs no table
+            ++width;
+            continue;
+        }
         if (InRanges(c, kZeroWidth))
             continue;
         width += InRanges(c, kWide) ? 2 : 1;

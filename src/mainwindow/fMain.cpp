@@ -122,6 +122,7 @@ TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent)
     Label1->setFont(bold);
     Label1->move(8, 9);
     Label1->adjustSize();
+    Label1->stackUnder(cboSearch); // a wide fallback font must not cover the field
     cmdSearch = MakeButton(this, "cmdSearch", "S", "Search");
     lblStatus = new QLabel(this);
     lblStatus->setObjectName(QStringLiteral("lblStatus"));

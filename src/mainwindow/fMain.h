@@ -86,6 +86,8 @@ class TfrmMain : public QWidget, public ISearchView {
     QAction* About1 = nullptr;
     QAction* N1 = nullptr;
     QAction* Exit1 = nullptr;
+    // A plain line edit: the program uses only its text, and a combo box's
+    // empty drop-down would offer a history it does not keep.
     QLineEdit* cboSearch = nullptr;
     QToolButton* cmdHide = nullptr;
     QToolButton* cmdSetup = nullptr;

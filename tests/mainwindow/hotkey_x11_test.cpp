@@ -50,6 +50,7 @@ class OtherClient {
 };
 
 TEST(HotkeyX11, SuperPReachesUsWithAndWithoutNumLockAndAHeldKeyIsRefusedQuietly) {
+    ASSERT_TRUE(qApp) << "DISPLAY is not set: run inside tests/harness/with-desktop";
     int presses = 0;
     auto hotkey = CreateSuperPHotkey([&] { ++presses; });
     ASSERT_TRUE(hotkey) << "the X11 backend is expected on the xcb platform";
@@ -81,12 +82,13 @@ TEST(HotkeyX11, SuperPReachesUsWithAndWithoutNumLockAndAHeldKeyIsRefusedQuietly)
 } // namespace
 
 int main(int argc, char** argv) {
-    if (!std::getenv("DISPLAY")) {
-        std::fprintf(stderr, "DISPLAY is not set: run inside tests/harness/with-desktop\n");
-        return 1;
-    }
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
+    // Without a display the test itself fails and says why; listing the
+    // tests needs none.
+    std::unique_ptr<QApplication> app;
+    if (std::getenv("DISPLAY")) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        app = std::make_unique<QApplication>(argc, argv);
+    }
     return RUN_ALL_TESTS();
 }

@@ -169,6 +169,18 @@ TEST_F(SearchRun, SizeLimitAppliesToEachContainer) {
     EXPECT_TRUE(view.CallsOf("SetStatusLater").empty());
 }
 
+TEST_F(SearchRun, OverlappingContainersListThePeopleTwice) {
+    OptionsRec.SearchDN = {"OU=Staff," + base, "OU=Engineering,OU=Staff," + base,
+                           "OU=Empty," + base};
+    EXPECT_EQ(Run("smith"), SearchOutcome::Completed);
+    const Lines names = Names(view);
+    ASSERT_EQ(names.size(), 5u) << ::testing::PrintToString(names);
+    const Lines inner(names.begin() + 3, names.end());
+    EXPECT_TRUE(Contains(inner, "Jane Smith"));
+    EXPECT_TRUE(Contains(inner, "Adam Smithers"));
+    EXPECT_TRUE(Contains(Messages(log), "Finished Search in : OU=Empty," + base));
+}
+
 TEST_F(SearchRun, NoDisplayFlagGivesOneEmptyRowPerEntry) {
     OptionsRec.SearchDN = {"OU=Staff," + base};
     EXPECT_EQ(Run("smith"), SearchOutcome::Completed);
