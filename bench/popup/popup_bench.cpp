@@ -33,7 +33,7 @@ constexpr int BarWidth = 500; // the peer's width and the FormWidth we give Find
 constexpr int BarHeight = 30; // both start collapsed to their search line
 
 struct Samples {
-    std::vector<double> startupMs, popupMs, rssKiB, pssKiB;
+    std::vector<double> startupMs, firstPopupMs, popupMs, rssKiB, pssKiB;
 };
 
 double median(std::vector<double> v) {
@@ -141,7 +141,8 @@ class Bench {
             if (!waitUntil([&] { return painted(); }, std::chrono::seconds(10),
                            std::chrono::milliseconds(1)))
                 throw std::runtime_error(p.label + " did not paint its bar after Super+P");
-            out.popupMs.push_back(msSince(k0));
+            // The first showing also creates the window; later ones only map it.
+            (i == 0 ? out.firstPopupMs : out.popupMs).push_back(msSince(k0));
             std::this_thread::sleep_for(std::chrono::milliseconds(150));
             keys_.chord({0xff1b /* Escape */});
             if (!waitUntil([&] { return !painted(); }, std::chrono::seconds(5)))
@@ -173,7 +174,7 @@ class Bench {
 };
 
 void report(const char* what, const char* unit, double findaro, double peer) {
-    std::printf("%-28s findaro %9.1f %-3s  peer %9.1f %-3s  ratio %.2f\n", what, findaro, unit,
+    std::printf("%-30s findaro %9.1f %-3s  peer %9.1f %-3s  ratio %.2f\n", what, findaro, unit,
                 peer, unit, peer > 0 ? findaro / peer : 0.0);
 }
 
@@ -211,7 +212,9 @@ int main(int argc, char** argv) {
         std::printf("popup benchmark: %d runs, %d pop-ups each, medians\n", runs, popups);
         report("start-up to tray icon", "ms", median(samples[0].startupMs),
                median(samples[1].startupMs));
-        report("Super+P to painted bar", "ms", median(samples[0].popupMs),
+        report("first Super+P to painted bar", "ms", median(samples[0].firstPopupMs),
+               median(samples[1].firstPopupMs));
+        report("later Super+P to painted bar", "ms", median(samples[0].popupMs),
                median(samples[1].popupMs));
         report("memory at rest, RSS", "KiB", median(samples[0].rssKiB), median(samples[1].rssKiB));
         report("memory at rest, PSS", "KiB", median(samples[0].pssKiB), median(samples[1].pssKiB));
