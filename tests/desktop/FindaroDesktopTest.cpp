@@ -278,6 +278,12 @@ TEST_F(FindaroOnDesktop, TrayClicksMenuCloseAndExit) {
     key("Escape");
     ASSERT_TRUE(waitUntil([&] { return otherWindows().empty(); })) << "Esc did not close the menu";
 
+    // Only a click that began with the left button shows the bar.
+    ASSERT_NO_FATAL_FAILURE(clickTray(2));
+    std::this_thread::sleep_for(300ms);
+    EXPECT_FALSE(barShown()) << "a middle click must not show the window";
+    EXPECT_TRUE(otherWindows().empty()) << "a middle click opened a window";
+
     key("super+p");
     ASSERT_TRUE(waitUntil([&] { return barShown(); }));
     desk_->requestClose(bar());
