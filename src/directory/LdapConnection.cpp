@@ -52,6 +52,7 @@ int32_t TQMLDAP::SetFilter(const std::string& filter) {
 int32_t TQMLDAP::SetSizeLimit(int32_t count) {
     if (Connection == nullptr)
         return kNoHandle;
+    sizeLimit_ = count;
     int value = count;
     return ldap_set_option(Connection, LDAP_OPT_SIZELIMIT, &value);
 }
@@ -117,8 +118,17 @@ int32_t TQMLDAP::Search() {
     }
 
     EntryCount = answer ? ldap_count_entries(Connection, raw) : 0;
-    for (LDAPMessage* e = ldap_first_entry(Connection, raw); e != nullptr;
-         e = ldap_next_entry(Connection, e)) {
+    // The size limit is only a request, and some servers (Samba's among them)
+    // send every entry regardless. Such an answer is taken as if the server
+    // had stopped at the limit, so callers see one behaviour everywhere.
+    if (sizeLimit_ > 0 && EntryCount > sizeLimit_) {
+        EntryCount = sizeLimit_;
+        LastResult = LDAP_SIZELIMIT_EXCEEDED;
+        Partial = true;
+    }
+    int32_t collected = 0;
+    for (LDAPMessage* e = ldap_first_entry(Connection, raw); e != nullptr && collected < EntryCount;
+         e = ldap_next_entry(Connection, e), ++collected) {
         auto entry = std::make_unique<TQMLDObject>();
         if (MemPtr dn{ldap_get_dn(Connection, e)})
             entry->DN = dn.get();

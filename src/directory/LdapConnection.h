@@ -47,4 +47,5 @@ class TQMLDAP {
 
   private:
     int32_t timeLimit_ = 0; // bounds the client's own wait for a search
+    int32_t sizeLimit_ = 0; // held on our side too: some servers ignore it
 };

@@ -108,19 +108,6 @@ void AddDefaultContainer(const std::string& host) {
     }
 }
 
-// The size limit is only a request, and some servers (Samba's among them)
-// ignore it; the entries beyond it are dropped here, as if the server had
-// stopped at the limit, so that a container never adds more rows than the
-// setting allows.
-void HoldSizeLimit(TQMLDAP& connection, int32_t maxResults) {
-    if (maxResults <= 0 || connection.EntryCount <= maxResults)
-        return;
-    connection.EntryCount = maxResults;
-    if (connection.Entries.size() > static_cast<size_t>(maxResults))
-        connection.Entries.resize(maxResults);
-    connection.Partial = true;
-}
-
 } // namespace
 
 void AddRequestedAttributes(TQMLDAP& connection) {
@@ -202,7 +189,6 @@ SearchOutcome RunSearch(ISearchView& view, TDiagnosticsLog& log, const std::stri
             continue;
         }
         log.LogDiagnostic("Finished Search in : " + dn);
-        HoldSizeLimit(*ldap, OptionsRec.MaxResults);
         view.SetStatus("Displaying Results");
         AddResultRows(view.ResultsTable(), *ldap);
     }

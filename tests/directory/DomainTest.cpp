@@ -117,6 +117,35 @@ TEST_F(DomainTest, SearchesAccumulateUntilCleared) {
     EXPECT_EQ(connection->EntryCount, 2);
 }
 
+// The controller sends every entry whatever size limit the client asks
+// for; the connection still stops at the limit, as a server would.
+TEST_F(DomainTest, SizeLimitHoldsAgainstAServerThatIgnoresIt) {
+    auto connection = bound({"cn"});
+    connection->SetFilter("(objectClass=user)");
+    connection->SetBaseDN(dn("OU=Bulk1"));
+    ASSERT_EQ(connection->Search(), 0);
+    ASSERT_EQ(connection->EntryCount, 50);
+    EXPECT_FALSE(connection->Partial);
+    const std::vector<std::string> all = entryDns(*connection);
+
+    connection->ClearResults();
+    connection->SetSizeLimit(10);
+    EXPECT_EQ(connection->Search(), 0);
+    EXPECT_EQ(connection->LastResult, LDAP_SIZELIMIT_EXCEEDED);
+    EXPECT_TRUE(connection->Partial);
+    EXPECT_EQ(connection->EntryCount, 10);
+    EXPECT_EQ(entryDns(*connection), std::vector<std::string>(all.begin(), all.begin() + 10));
+    EXPECT_EQ(connection->ErrorText(), ldap_err2string(LDAP_SIZELIMIT_EXCEEDED));
+
+    // A limit the answer stays within changes nothing.
+    connection->ClearResults();
+    connection->SetSizeLimit(50);
+    EXPECT_EQ(connection->Search(), 0);
+    EXPECT_EQ(connection->LastResult, 0);
+    EXPECT_FALSE(connection->Partial);
+    EXPECT_EQ(connection->EntryCount, 50);
+}
+
 TEST_F(DomainTest, RequestedAttributesOrEveryUserAttribute) {
     auto some = bound({"department", "telephoneNumber"});
     auto all = bound();
