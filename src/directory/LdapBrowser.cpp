@@ -31,6 +31,30 @@ std::string firstRdnValue(const std::string& dn) {
     const struct berval& value = parsed[0][0]->la_value;
     return std::string(value.bv_val, value.bv_len);
 }
+// One read bounded by kReadSeconds, shared by both operations: settles
+// LastResult, Partial, SearchResult and EntryCount. False when the read
+// failed; a size-limited answer counts as read.
+bool boundedRead(TQMLDAPBrowse& browser, const char* base, int scope, char** attributes,
+                 MessagePtr& answer) {
+    browser.Partial = false;
+    browser.SearchResult = nullptr;
+    if (browser.Connection == nullptr) {
+        browser.LastResult = kNoHandle;
+        return false;
+    }
+    struct timeval wait = {kReadSeconds, 0};
+    LDAPMessage* raw = nullptr;
+    browser.LastResult =
+        ldap_search_st(browser.Connection, base, scope, nullptr, attributes, 0, &wait, &raw);
+    answer.reset(raw);
+    if (browser.LastResult == LDAP_SIZELIMIT_EXCEEDED)
+        browser.Partial = true;
+    else if (browser.LastResult != LDAP_SUCCESS)
+        return false;
+    browser.SearchResult = raw;
+    browser.EntryCount = answer ? ldap_count_entries(browser.Connection, raw) : 0;
+    return true;
+}
 } // namespace
 
 TQMLDAPBrowse::TQMLDAPBrowse() = default;
@@ -66,27 +90,13 @@ int32_t TQMLDAPBrowse::SetBaseDN(const std::string& dn) {
 
 int32_t TQMLDAPBrowse::ListChildren(std::vector<std::string>& names,
                                     std::vector<std::string>& dns) {
-    Partial = false;
-    SearchResult = nullptr;
-    if (Connection == nullptr) {
-        LastResult = kNoHandle;
-        return LastResult;
-    }
     char nameAttr[] = "name";
     char dnAttr[] = "distinguishedname";
     char* attributes[] = {nameAttr, dnAttr, nullptr};
-    struct timeval wait = {kReadSeconds, 0};
-    LDAPMessage* raw = nullptr;
-    LastResult = ldap_search_st(Connection, BaseDN.c_str(), LDAP_SCOPE_ONELEVEL, nullptr,
-                                attributes, 0, &wait, &raw);
-    MessagePtr answer(raw);
-    if (LastResult == LDAP_SIZELIMIT_EXCEEDED)
-        Partial = true;
-    else if (LastResult != LDAP_SUCCESS)
+    MessagePtr answer;
+    if (!boundedRead(*this, BaseDN.c_str(), LDAP_SCOPE_ONELEVEL, attributes, answer))
         return LastResult;
-
-    SearchResult = raw;
-    EntryCount = answer ? ldap_count_entries(Connection, raw) : 0;
+    LDAPMessage* raw = answer.get();
     // Exactly one name and one DN per object, so the lists stay parallel
     // whatever the server sends: a missing "name" falls back to the first RDN,
     // a missing "distinguishedName" to the entry's own DN.
@@ -122,25 +132,12 @@ int32_t TQMLDAPBrowse::ListChildren(std::vector<std::string>& names,
 
 int32_t TQMLDAPBrowse::ReadRootDSE(std::vector<std::string>& names,
                                    std::vector<std::string>& values) {
-    Partial = false;
-    SearchResult = nullptr;
-    if (Connection == nullptr) {
-        LastResult = kNoHandle;
-        return LastResult;
-    }
-    struct timeval wait = {kReadSeconds, 0};
-    LDAPMessage* raw = nullptr;
     // The root entry is the empty DN; a null base would let libldap put its
     // configured default base (BASE in ldap.conf) in its place.
-    LastResult = ldap_search_st(Connection, "", LDAP_SCOPE_BASE, nullptr, nullptr, 0, &wait, &raw);
-    MessagePtr answer(raw);
-    if (LastResult == LDAP_SIZELIMIT_EXCEEDED)
-        Partial = true;
-    else if (LastResult != LDAP_SUCCESS)
+    MessagePtr answer;
+    if (!boundedRead(*this, "", LDAP_SCOPE_BASE, nullptr, answer))
         return LastResult;
-
-    SearchResult = raw;
-    EntryCount = answer ? ldap_count_entries(Connection, raw) : 0;
+    LDAPMessage* raw = answer.get();
     for (LDAPMessage* e = ldap_first_entry(Connection, raw); e != nullptr;
          e = ldap_next_entry(Connection, e)) {
         BerElement* rawBer = nullptr;
