@@ -65,17 +65,7 @@ TQMLDAPBrowse::~TQMLDAPBrowse() {
 }
 
 int32_t TQMLDAPBrowse::Connect(const std::string& hostName) {
-    if (Connection != nullptr) {
-        ldap_unbind(Connection);
-        Connection = nullptr;
-    }
-    LDAP* handle = nullptr;
-    int32_t rc = connectHost(hostName, handle);
-    Connection = handle;
-    if (handle == nullptr)
-        return rc;
-    LastResult = rc;
-    return rc;
+    return connectHost(hostName, Connection, LastResult);
 }
 
 int32_t TQMLDAPBrowse::Bind() {

@@ -24,14 +24,7 @@ TQMLDAP::~TQMLDAP() {
 }
 
 int32_t TQMLDAP::Connect(const std::string& hostName) {
-    Unbind();
-    LDAP* handle = nullptr;
-    int32_t rc = connectHost(hostName, handle);
-    Connection = handle;
-    if (handle == nullptr)
-        return rc;
-    LastResult = rc;
-    return rc;
+    return connectHost(hostName, Connection, LastResult);
 }
 
 int32_t TQMLDAP::Bind() {

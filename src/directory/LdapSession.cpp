@@ -7,13 +7,18 @@
 
 namespace findaro::ldapsession {
 
-int32_t connectHost(const std::string& host, LDAP*& handle) {
-    handle = ldap_init(host.c_str(), LDAP_PORT);
-    if (handle == nullptr)
+int32_t connectHost(const std::string& host, LDAP*& connection, int32_t& lastResult) {
+    if (connection != nullptr) {
+        ldap_unbind(connection);
+        connection = nullptr;
+    }
+    connection = ldap_init(host.c_str(), LDAP_PORT);
+    if (connection == nullptr)
         return kNoHandle;
     struct timeval bound = {kConnectSeconds, 0};
-    ldap_set_option(handle, LDAP_OPT_NETWORK_TIMEOUT, &bound);
-    return ldap_connect(handle);
+    ldap_set_option(connection, LDAP_OPT_NETWORK_TIMEOUT, &bound);
+    lastResult = ldap_connect(connection);
+    return lastResult;
 }
 
 namespace {

@@ -44,11 +44,13 @@ inline constexpr int kConnectSeconds = 5;
 // caller for ever; a Kerberos bind takes a few round trips well inside this.
 inline constexpr int kBindWaitSeconds = 10;
 
-// Creates a handle for host (port 389 unless the text names one) and opens
-// the connection within kConnectSeconds. `handle` receives the handle even
-// when the connection attempt fails, so the caller can release it. Returns
-// kNoHandle when no handle could be created, else the ldap_connect result.
-int32_t connectHost(const std::string& host, LDAP*& handle);
+// Connect as both classes do: releases any earlier handle, creates one for
+// host (port 389 unless the text names one) and opens the connection within
+// kConnectSeconds. `connection` keeps the handle even when the attempt
+// fails, so that its owner can release it. Returns kNoHandle, leaving
+// `lastResult` alone, when no handle could be created; else the
+// ldap_connect result, also stored in `lastResult`.
+int32_t connectHost(const std::string& host, LDAP*& connection, int32_t& lastResult);
 
 // Binds as the logged-on user through SASL (libldap's configured mechanism,
 // else GSSAPI with the user's Kerberos ticket); no password is involved.
