@@ -85,10 +85,10 @@ class FindaroOnDesktop : public ::testing::Test {
         findaro_.reset();
     }
 
-    void writeSettings(const std::string& extra = "") {
+    void writeSettings(const std::string& extra = "", int hookHotkey = 1) {
         std::ofstream ini(dir_.path() / "findaro.INI");
         ini << "[Settings]\nFormWidth=" << FormWidth << "\nFormHeight=" << FormHeight
-            << "\nHookHotkey=1\n"
+            << "\nHookHotkey=" << hookHotkey << "\n"
             << extra;
     }
 
@@ -313,6 +313,22 @@ TEST_F(FindaroOnDesktop, SecondStartEndsAtOnceLeavingOneTrayIcon) {
     EXPECT_EQ(*code, 0);
     EXPECT_TRUE(findaro_->running());
     EXPECT_EQ(desk_->trayIcons("findaro"), icon);
+}
+
+// With HookHotkey off the program leaves Super+P to others, and the key
+// does nothing for it; the tray still calls the bar up.
+TEST_F(FindaroOnDesktop, HookHotkeyOffRegistersNoHotKey) {
+    writeSettings("", 0);
+    ASSERT_NO_FATAL_FAILURE(start());
+    // A tray click answered means start-up, registration included, is over.
+    ASSERT_NO_FATAL_FAILURE(clickTray(1));
+    ASSERT_TRUE(waitUntil([&] { return barAt(30); })) << "a tray click shows no bar";
+    EXPECT_FALSE(desk_->superPGrabbed()) << "Super+P is held although HookHotkey=0";
+
+    key("Escape");
+    ASSERT_TRUE(waitUntil([&] { return !barShown(); })) << "Esc leaves the bar shown";
+    key("super+p");
+    EXPECT_FALSE(waitUntil([&] { return barShown(); }, 1s)) << "Super+P showed the bar";
 }
 
 // Without a settings file the welcome box comes up on its own, about two
