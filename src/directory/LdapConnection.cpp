@@ -42,12 +42,18 @@ int32_t TQMLDAP::SetFilter(const std::string& filter) {
     return 0;
 }
 
-int32_t TQMLDAP::SetSizeLimit(int32_t count) {
+// The two limits go to the handle as pointers to 32-bit integers, and are
+// kept here: the client-side wait and the held size limit use them.
+int32_t TQMLDAP::SetLimit(int option, int32_t value, int32_t& kept) {
     if (Connection == nullptr)
         return kNoHandle;
-    sizeLimit_ = count;
-    int value = count;
-    return ldap_set_option(Connection, LDAP_OPT_SIZELIMIT, &value);
+    kept = value;
+    int32_t passed = value;
+    return ldap_set_option(Connection, option, &passed);
+}
+
+int32_t TQMLDAP::SetSizeLimit(int32_t count) {
+    return SetLimit(LDAP_OPT_SIZELIMIT, count, sizeLimit_);
 }
 
 int32_t TQMLDAP::ClearResults() {
@@ -75,11 +81,7 @@ int32_t TQMLDAP::SetReferrals(int32_t flag) {
 }
 
 int32_t TQMLDAP::SetTimeLimit(int32_t seconds) {
-    if (Connection == nullptr)
-        return kNoHandle;
-    timeLimit_ = seconds;
-    int value = seconds;
-    return ldap_set_option(Connection, LDAP_OPT_TIMELIMIT, &value);
+    return SetLimit(LDAP_OPT_TIMELIMIT, seconds, timeLimit_);
 }
 
 int32_t TQMLDAP::Search() {

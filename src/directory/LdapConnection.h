@@ -46,6 +46,8 @@ class TQMLDAP {
     std::string Filter;
 
   private:
+    int32_t SetLimit(int option, int32_t value, int32_t& kept);
+
     int32_t timeLimit_ = 0; // bounds the client's own wait for a search
     int32_t sizeLimit_ = 0; // held on our side too: some servers ignore it
 };

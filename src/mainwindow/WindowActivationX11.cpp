@@ -23,6 +23,21 @@ xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
         c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr));
     return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
+
+// A request about `win` to the window manager, sent to the root window as
+// the EWMH client messages are.
+void SendToWindowManager(xcb_connection_t* c, xcb_window_t root, xcb_window_t win, xcb_atom_t type,
+                         const uint32_t (&data)[5]) {
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = win;
+    message.type = type;
+    std::memcpy(message.data.data32, data, sizeof data);
+    xcb_send_event(c, 0, root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&message));
+}
 } // namespace
 
 void ForceWindowActivation(QWidget& window) {
@@ -41,35 +56,15 @@ void ForceWindowActivation(QWidget& window) {
     // manager drops the request whenever the window is hidden, so it is
     // repeated at every showing.
     const xcb_atom_t state = Atom(c, "_NET_WM_STATE");
-    if (geometry && state != XCB_ATOM_NONE) {
-        xcb_client_message_event_t message{};
-        message.response_type = XCB_CLIENT_MESSAGE;
-        message.format = 32;
-        message.window = win;
-        message.type = state;
-        message.data.data32[0] = 1; // add
-        message.data.data32[1] = Atom(c, "_NET_WM_STATE_SKIP_TASKBAR");
-        message.data.data32[2] = Atom(c, "_NET_WM_STATE_SKIP_PAGER");
-        message.data.data32[3] = 2; // source: pager
-        xcb_send_event(c, 0, geometry->root,
-                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                       reinterpret_cast<const char*>(&message));
-    }
+    if (geometry && state != XCB_ATOM_NONE)
+        SendToWindowManager(c, geometry->root, win, state,
+                            {1 /* add */, Atom(c, "_NET_WM_STATE_SKIP_TASKBAR"),
+                             Atom(c, "_NET_WM_STATE_SKIP_PAGER"), 2 /* source: pager */, 0});
 
     const xcb_atom_t active = Atom(c, "_NET_ACTIVE_WINDOW");
-    if (geometry && active != XCB_ATOM_NONE) {
-        xcb_client_message_event_t message{};
-        message.response_type = XCB_CLIENT_MESSAGE;
-        message.format = 32;
-        message.window = win;
-        message.type = active;
-        message.data.data32[0] = 2; // source: pager
-        message.data.data32[1] = XCB_CURRENT_TIME;
-        message.data.data32[2] = XCB_WINDOW_NONE;
-        xcb_send_event(c, 0, geometry->root,
-                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                       reinterpret_cast<const char*>(&message));
-    }
+    if (geometry && active != XCB_ATOM_NONE)
+        SendToWindowManager(c, geometry->root, win, active,
+                            {2 /* source: pager */, XCB_CURRENT_TIME, XCB_WINDOW_NONE, 0, 0});
 
     XcbReply<xcb_get_window_attributes_reply_t> attributes(
         xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, win), nullptr));

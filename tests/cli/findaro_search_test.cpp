@@ -1,5 +1,7 @@
 // findaro-search as a user runs it, against the test domain.
 
+#include "cli/CliTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,8 +12,6 @@
 #include <string>
 #include <sys/wait.h>
 #include <vector>
-
-using Lines = std::vector<std::string>;
 
 namespace {
 
@@ -25,14 +25,6 @@ std::string ReadFile(const std::string& path) {
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
-}
-
-Lines SplitLines(const std::string& text) {
-    Lines lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
 }
 
 bool Contains(const std::string& text, const std::string& part) {

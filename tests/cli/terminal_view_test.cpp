@@ -1,22 +1,14 @@
 #include "cli/TerminalView.h"
 
+#include "cli/CliTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <sstream>
 #include <string>
 #include <vector>
 
-using Lines = std::vector<std::string>;
-
 namespace {
-
-Lines SplitLines(const std::string& text) {
-    Lines lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
 
 // Display column at which the text `cell` starts in `line`.
 size_t ColumnOf(const std::string& line, const std::string& cell) {
