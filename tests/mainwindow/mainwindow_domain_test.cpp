@@ -43,19 +43,19 @@ class MainWindowDomainTest : public ::testing::Test {
 TEST_F(MainWindowDomainTest, EnterSearchesTheDomainAndFillsTheList) {
     auto frm = MakeWindow();
     frm->ShowMainWindow();
-    Type(frm->cboSearch, "smith");
-    QTest::keyClick(frm->cboSearch, Qt::Key_Return);
+    Type(Parts(*frm).cboSearch, "smith");
+    QTest::keyClick(Parts(*frm).cboSearch, Qt::Key_Return);
     EXPECT_TRUE(boxes.boxes.empty());
     EXPECT_EQ(frm->height(), 400);
-    EXPECT_EQ(frm->lblStatus->text(), "");
-    EXPECT_EQ(Names(*frm->lvwResults).join("|"), "Adam Smithers|Jane Smith|Smith, John");
+    EXPECT_EQ(Parts(*frm).lblStatus->text(), "");
+    EXPECT_EQ(Names(*Parts(*frm).lvwResults).join("|"), "Adam Smithers|Jane Smith|Smith, John");
 
     // Typing replaces the selected old text; non-ASCII text reaches the filter as UTF-8.
     frm->ShowMainWindow();
-    Type(frm->cboSearch, QString::fromUtf8("Zoë"));
-    QTest::keyClick(frm->cboSearch, Qt::Key_Return);
-    ASSERT_EQ(frm->lvwResults->topLevelItemCount(), 1);
-    const QTreeWidgetItem* row = frm->lvwResults->topLevelItem(0);
+    Type(Parts(*frm).cboSearch, QString::fromUtf8("Zoë"));
+    QTest::keyClick(Parts(*frm).cboSearch, Qt::Key_Return);
+    ASSERT_EQ(Parts(*frm).lvwResults->topLevelItemCount(), 1);
+    const QTreeWidgetItem* row = Parts(*frm).lvwResults->topLevelItem(0);
     EXPECT_EQ(row->text(0), QString::fromUtf8("Zoë Müller"));
     EXPECT_EQ(row->text(1), "+49 30 1234567");
     EXPECT_EQ(row->text(2), "Berlin 2.14");

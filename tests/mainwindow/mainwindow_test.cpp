@@ -52,14 +52,15 @@ TEST_F(MainWindowTest, PlacementAndLayoutFollowTheSizeAndTheScreen) {
         SetScreen(*frm, c.screenWidth, c.workAreaHeight);
         frm->PlaceMainWindow();
         EXPECT_EQ(frm->pos(), QPoint(c.left, c.top));
-        EXPECT_EQ(frm->lvwResults->geometry(), QRect(5, 44, c.W - 10, std::max(0, c.H - 55)));
-        EXPECT_EQ(frm->cboSearch->geometry(), QRect(82, 5, c.W - 160, 21));
-        EXPECT_EQ(frm->cmdSearch->geometry(), QRect(c.W - 68, 7, 16, 16));
-        EXPECT_EQ(frm->cmdSetup->geometry(), QRect(c.W - 52, 7, 16, 16));
-        EXPECT_EQ(frm->cmdMax->geometry(), QRect(c.W - 36, 7, 16, 16));
-        EXPECT_EQ(frm->cmdHide->geometry(), QRect(c.W - 20, 7, 16, 16));
-        EXPECT_EQ(frm->lblStatus->geometry(), QRect(8, 28, 454, 13));
-        EXPECT_EQ(frm->Label1->pos(), QPoint(8, 9));
+        EXPECT_EQ(Parts(*frm).lvwResults->geometry(),
+                  QRect(5, 44, c.W - 10, std::max(0, c.H - 55)));
+        EXPECT_EQ(Parts(*frm).cboSearch->geometry(), QRect(82, 5, c.W - 160, 21));
+        EXPECT_EQ(Parts(*frm).cmdSearch->geometry(), QRect(c.W - 68, 7, 16, 16));
+        EXPECT_EQ(Parts(*frm).cmdSetup->geometry(), QRect(c.W - 52, 7, 16, 16));
+        EXPECT_EQ(Parts(*frm).cmdMax->geometry(), QRect(c.W - 36, 7, 16, 16));
+        EXPECT_EQ(Parts(*frm).cmdHide->geometry(), QRect(c.W - 20, 7, 16, 16));
+        EXPECT_EQ(Parts(*frm).lblStatus->geometry(), QRect(8, 28, 454, 13));
+        EXPECT_EQ(Parts(*frm).Label1->pos(), QPoint(8, 9));
     }
 
     // Without a source of its own the window reads the real primary screen.
@@ -79,33 +80,34 @@ TEST_F(MainWindowTest, StartsHiddenWithTheWindowsFixedParts) {
     EXPECT_EQ(frm->windowTitle(), "Findaro");
     EXPECT_TRUE(frm->windowFlags().testFlag(Qt::FramelessWindowHint));
     EXPECT_TRUE(frm->windowFlags().testFlag(Qt::Tool));
-    EXPECT_EQ(frm->cmdMax->text(), "/\\");
-    EXPECT_EQ(frm->Label1->text(), "Search For :");
-    EXPECT_TRUE(frm->Label1->font().bold());
-    EXPECT_EQ(frm->tray->toolTip(), "Click to search the directory");
-    EXPECT_FALSE(frm->tray->icon().isNull());
+    EXPECT_EQ(Parts(*frm).cmdMax->text(), "/\\");
+    EXPECT_EQ(Parts(*frm).Label1->text(), "Search For :");
+    EXPECT_TRUE(Parts(*frm).Label1->font().bold());
+    EXPECT_EQ(Parts(*frm).tray->toolTip(), "Click to search the directory");
+    EXPECT_FALSE(Parts(*frm).tray->icon().isNull());
     QStringList hints, menu;
-    for (QToolButton* b : {frm->cmdHide, frm->cmdSetup, frm->cmdMax, frm->cmdSearch})
+    for (QToolButton* b :
+         {Parts(*frm).cmdHide, Parts(*frm).cmdSetup, Parts(*frm).cmdMax, Parts(*frm).cmdSearch})
         hints << b->text() + "=" + b->toolTip();
     EXPECT_EQ(hints.join(", "), "X=Hide, ...=Set Configuration, /\\=Grow/Shrink, S=Search");
-    for (QAction* a : frm->tray->contextMenu()->actions())
+    for (QAction* a : Parts(*frm).tray->contextMenu()->actions())
         menu << (a->isSeparator() ? "-" : a->text());
     EXPECT_EQ(menu.join(" "), "Setup About - Exit");
 
     // Tab order from the search field through the buttons and the list.
     QStringList order;
-    QWidget* w = frm->cboSearch;
+    QWidget* w = Parts(*frm).cboSearch;
     do {
         if (w->focusPolicy() & Qt::TabFocus)
             order << w->objectName();
         w = w->nextInFocusChain();
-    } while (w != frm->cboSearch);
+    } while (w != Parts(*frm).cboSearch);
     EXPECT_EQ(order.join(" "), "cboSearch cmdHide cmdSetup lvwResults cmdMax cmdSearch");
 
     // Default columns, sized to their headers, the last one filling the rest.
     QStringList headers;
-    for (int i = 0; i < frm->lvwResults->columnCount(); ++i)
-        headers << frm->lvwResults->headerItem()->text(i);
+    for (int i = 0; i < Parts(*frm).lvwResults->columnCount(); ++i)
+        headers << Parts(*frm).lvwResults->headerItem()->text(i);
     EXPECT_EQ(headers.join("|"), "Name|Telephone Number|Department");
 }
 
@@ -134,13 +136,13 @@ TEST_F(MainWindowTest, RegionIsRoundedAtEveryCornerAndFollowsResizes) {
 
 TEST_F(MainWindowTest, SearchFieldIsFocusedWithItsTextSelectedSoTypingReplacesIt) {
     auto frm = MakeWindow();
-    frm->cboSearch->setText("old search");
+    Parts(*frm).cboSearch->setText("old search");
     frm->ShowMainWindow();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(frm.get()));
-    EXPECT_EQ(frm->focusWidget(), frm->cboSearch);
-    EXPECT_EQ(frm->cboSearch->selectedText(), "old search");
-    QTest::keyClicks(frm->cboSearch, "new");
-    EXPECT_EQ(frm->cboSearch->text(), "new");
+    EXPECT_EQ(frm->focusWidget(), Parts(*frm).cboSearch);
+    EXPECT_EQ(Parts(*frm).cboSearch->selectedText(), "old search");
+    QTest::keyClicks(Parts(*frm).cboSearch, "new");
+    EXPECT_EQ(Parts(*frm).cboSearch->text(), "new");
 }
 
 TEST_F(MainWindowTest, BackgroundDragsTheWindowAndTheNextPlacementPutsItBack) {
@@ -163,23 +165,23 @@ TEST_F(MainWindowTest, GrowShrinkAlternatesCaptionAndHeightAcrossASearch) {
     settings.Write(NoDomain);
     auto frm = MakeWindow();
     SetScreen(*frm, 1024, 738);
-    auto click = [&] { QTest::mouseClick(frm->cmdMax, Qt::LeftButton); };
+    auto click = [&] { QTest::mouseClick(Parts(*frm).cmdMax, Qt::LeftButton); };
     click();
-    EXPECT_EQ(frm->cmdMax->text(), "\\/");
+    EXPECT_EQ(Parts(*frm).cmdMax->text(), "\\/");
     EXPECT_EQ(frm->height(), 350);
     EXPECT_EQ(frm->y(), 738 - 350 - 1); // grows upwards from its bottom edge
     click();
-    EXPECT_EQ(frm->cmdMax->text(), "/\\");
+    EXPECT_EQ(Parts(*frm).cmdMax->text(), "/\\");
     EXPECT_EQ(frm->height(), 30);
     click();
     EXPECT_EQ(frm->height(), 350);
 
     // A search takes FormHeight but leaves the button's next action alone.
-    frm->cmdSearchClick();
+    QTest::mouseClick(Parts(*frm).cmdSearch, Qt::LeftButton);
     EXPECT_EQ(frm->height(), 400);
-    EXPECT_EQ(frm->cmdMax->text(), "\\/");
+    EXPECT_EQ(Parts(*frm).cmdMax->text(), "\\/");
     click();
-    EXPECT_EQ(frm->cmdMax->text(), "/\\");
+    EXPECT_EQ(Parts(*frm).cmdMax->text(), "/\\");
     EXPECT_EQ(frm->height(), 30);
 }
 
@@ -193,9 +195,9 @@ TEST_F(MainWindowTest, EnterOrSearchButtonTakesFormHeightAndRunsASearch) {
         frm->ShowMainWindow();
         boxes.boxes.clear();
         if (std::string(trigger) == "Enter")
-            QTest::keyClick(frm->cboSearch, Qt::Key_Return); // an empty text searches too
+            QTest::keyClick(Parts(*frm).cboSearch, Qt::Key_Return); // an empty text searches too
         else
-            QTest::mouseClick(frm->cmdSearch, Qt::LeftButton);
+            QTest::mouseClick(Parts(*frm).cmdSearch, Qt::LeftButton);
         EXPECT_EQ(frm->height(), 250);
         EXPECT_EQ(frm->y(), 738 - 250 - 1);
         ASSERT_EQ(boxes.boxes.size(), 1u);
@@ -203,7 +205,7 @@ TEST_F(MainWindowTest, EnterOrSearchButtonTakesFormHeightAndRunsASearch) {
         EXPECT_EQ(boxes.boxes[0].caption, "Findaro");
         EXPECT_EQ(boxes.boxes[0].icon, QMessageBox::Critical);
         EXPECT_EQ(boxes.boxes[0].owner, frm.get());
-        EXPECT_EQ(frm->lblStatus->text(), "Connecting to Directory");
+        EXPECT_EQ(Parts(*frm).lblStatus->text(), "Connecting to Directory");
         EXPECT_TRUE(frm->isVisible());
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     }
@@ -213,21 +215,21 @@ TEST_F(MainWindowTest, EscXAndTheCloseCommandHideWhileTheProgramStays) {
     auto frm = MakeWindow();
     QSignalSpy quitting(qApp, &QCoreApplication::aboutToQuit);
     const std::function<void()> hiders[] = {
-        [&] { QTest::keyClick(frm->cboSearch, Qt::Key_Escape); },
-        [&] { QTest::mouseClick(frm->cmdHide, Qt::LeftButton); },
+        [&] { QTest::keyClick(Parts(*frm).cboSearch, Qt::Key_Escape); },
+        [&] { QTest::mouseClick(Parts(*frm).cmdHide, Qt::LeftButton); },
         [&] { EXPECT_FALSE(frm->close()); },
     };
     for (const auto& hide : hiders) {
-        frm->cboSearch->setText("kept");
+        Parts(*frm).cboSearch->setText("kept");
         frm->ShowMainWindow();
         ASSERT_TRUE(frm->isVisible());
         hide();
         EXPECT_FALSE(frm->isVisible());
-        EXPECT_EQ(frm->cboSearch->text(), "kept");
+        EXPECT_EQ(Parts(*frm).cboSearch->text(), "kept");
     }
     QTest::qWait(50);
     EXPECT_EQ(quitting.count(), 0);
-    EXPECT_TRUE(frm->tray->isVisible());
+    EXPECT_TRUE(Parts(*frm).tray->isVisible());
 }
 
 TEST_F(MainWindowTest, TrayLeftClickShowsTheCollapsedBarOtherButtonsShowNothing) {
@@ -243,12 +245,12 @@ TEST_F(MainWindowTest, TrayLeftClickShowsTheCollapsedBarOtherButtonsShowNothing)
         SCOPED_TRACE(int(c.reason));
         auto frm = MakeWindow();
         frm->resize(frm->width(), 400); // as after a search
-        emit frm->tray->activated(c.reason);
+        emit Parts(*frm).tray->activated(c.reason);
         EXPECT_EQ(frm->isVisible(), c.shows);
-        EXPECT_FALSE(frm->TrayLeftDown);
+        EXPECT_FALSE(State(*frm, "TrayLeftDown"));
         if (c.shows) {
             EXPECT_EQ(frm->height(), 30);
-            EXPECT_EQ(frm->focusWidget(), frm->cboSearch);
+            EXPECT_EQ(frm->focusWidget(), Parts(*frm).cboSearch);
         }
     }
 }
@@ -256,11 +258,11 @@ TEST_F(MainWindowTest, TrayLeftClickShowsTheCollapsedBarOtherButtonsShowNothing)
 TEST_F(MainWindowTest, HotKeyKeepsTheHeightWhileTheTrayCollapses) {
     settings.Write(NoDomain);
     auto frm = MakeWindow();
-    frm->cmdSearchClick(); // results height
-    QTest::keyClick(frm->cboSearch, Qt::Key_Escape);
+    QTest::mouseClick(Parts(*frm).cmdSearch, Qt::LeftButton); // results height
+    QTest::keyClick(Parts(*frm).cboSearch, Qt::Key_Escape);
     frm->ShowMainWindow();
     EXPECT_EQ(frm->height(), 400);
-    emit frm->tray->activated(QSystemTrayIcon::Trigger);
+    emit Parts(*frm).tray->activated(QSystemTrayIcon::Trigger);
     EXPECT_EQ(frm->height(), 30);
 }
 
@@ -272,11 +274,13 @@ TEST_F(MainWindowTest, FirstRunNoticeComesOnceAndOnlyWithoutASettingsFile) {
             scope.Write("FormWidth=500\r\n");
         boxes.boxes.clear();
         auto frm = MakeWindow();
-        EXPECT_EQ(frm->FirstRun, !withFile);
+        EXPECT_EQ(State(*frm, "FirstRun"), !withFile);
         if (!withFile) {
             EXPECT_TRUE(QTest::qWaitFor([&] { return !boxes.boxes.empty(); }, 4000));
         }
         QTest::qWait(2500); // at least one more tick
+        // The check is done once; the timer does not go on waking the program.
+        EXPECT_FALSE(Parts(*frm).Timer1->isActive());
         if (withFile) {
             EXPECT_TRUE(boxes.boxes.empty());
             continue;
@@ -286,7 +290,7 @@ TEST_F(MainWindowTest, FirstRunNoticeComesOnceAndOnlyWithoutASettingsFile) {
         EXPECT_EQ(boxes.boxes[0].icon, QMessageBox::Warning);
         EXPECT_EQ(boxes.boxes[0].owner, frm.get());
         EXPECT_EQ(boxes.boxes[0].text, QString(FirstRunNotice).replace("\r\n", "\n"));
-        EXPECT_FALSE(frm->FirstRun);
+        EXPECT_FALSE(State(*frm, "FirstRun"));
         EXPECT_FALSE(frm->isVisible());
     }
     EXPECT_STREQ(FirstRunNotice,
@@ -317,9 +321,9 @@ TEST_F(MainWindowTest, HideConfigDisablesBothSetupEntriesUnlessStartedWithEdit) 
                                         << " args=" << c.arguments.join(' ').toStdString());
         settings.Write(std::string("HideConfig=") + c.hideConfig + "\r\n");
         auto frm = MakeWindow(c.arguments);
-        EXPECT_EQ(frm->EditMode, c.editMode);
-        EXPECT_EQ(frm->cmdSetup->isEnabled(), c.setupEnabled);
-        EXPECT_EQ(frm->mniSetup->isEnabled(), c.setupEnabled);
+        EXPECT_EQ(State(*frm, "EditMode"), c.editMode);
+        EXPECT_EQ(Parts(*frm).cmdSetup->isEnabled(), c.setupEnabled);
+        EXPECT_EQ(Parts(*frm).mniSetup->isEnabled(), c.setupEnabled);
     }
 }
 
