@@ -29,19 +29,6 @@ TQMLDAP::TQMLDAP() = default;
 
 TQMLDAP::~TQMLDAP() = default;
 
-int32_t TQMLDAP::Connect(const std::string& hostName) {
-    const int32_t result = connectHost(Connection, hostName);
-    if (Connection) // no handle, no connection attempt to record
-        LastResult = result;
-    return result;
-}
-
-int32_t TQMLDAP::Bind() {
-    LastResult = bindWithin(Connection, kBindWaitSeconds);
-    bound_ = LastResult == 0;
-    return LastResult;
-}
-
 int32_t TQMLDAP::AddAttribute(const std::string& name) {
     AttributeNames.push_back(name);
     return 0;
