@@ -22,9 +22,34 @@ const SearchTerm SearchTerms[] = {
 
 } // namespace
 
+std::string EscapeFilterValue(const std::string& text) {
+    // RFC 4515 wants "*" escaped too; it stays a wildcard here because users
+    // type it as one.
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+        case '(':
+            out += "\\28";
+            break;
+        case ')':
+            out += "\\29";
+            break;
+        case '\\':
+            out += "\\5c";
+            break;
+        case '\0':
+            out += "\\00";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
 std::string BuildFilter(const std::string& searchText) {
-    // Deliberately not escaped: a typed "*" is a wildcard in every mode.
-    std::string value = searchText;
+    std::string value = EscapeFilterValue(searchText);
     if (OptionsRec.SearchType == 1)
         value += "*";
     else if (OptionsRec.SearchType == 2)

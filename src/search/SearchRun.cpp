@@ -3,6 +3,7 @@
 #include "directory/LdapBrowser.h"
 #include "directory/LdapConnection.h"
 #include "search/Diagnostics.h"
+#include "search/FailureStatus.h"
 #include "search/Filter.h"
 #include "search/Settings.h"
 
@@ -129,6 +130,8 @@ SearchOutcome RunSearch(ISearchView& view, TDiagnosticsLog& log, const std::stri
     log.LogDiagnostic("Connecting to Directory");
     const std::string host = FindDirectoryServer(OptionsRec.DomainName);
     if (host.empty()) {
+        // The status line says why while the box waits, and after it.
+        view.SetStatus(NoServerStatus(OptionsRec.DomainName));
         // The box waits for the user; it must not show the hourglass meanwhile.
         busy.Release();
         view.ShowMessage("No LDAP Server for this domain could be found", ProductName,
@@ -140,6 +143,7 @@ SearchOutcome RunSearch(ISearchView& view, TDiagnosticsLog& log, const std::stri
     int32_t result = ldap->Connect(host);
     if (result != 0) {
         log.LogDiagnostic("Error Connecting to Directory", result);
+        view.SetStatus(ConnectFailedStatus(host));
         return SearchOutcome::ConnectFailed;
     }
 
@@ -147,6 +151,7 @@ SearchOutcome RunSearch(ISearchView& view, TDiagnosticsLog& log, const std::stri
     result = ldap->Bind();
     if (result != 0) {
         log.LogDiagnostic("Error Binding to Directory", result);
+        view.SetStatus(BindFailedStatus(result, ldap->DiagnosticText(), ldap->ErrorText()));
         return SearchOutcome::BindFailed;
     }
 
