@@ -68,7 +68,7 @@ TEST(BuildFilter, FollowsSearchTypeAndFlags) {
         OptionsRec = TOptionsRec{};
         OptionsRec.SearchType = c.type;
         SetFlags(c.fields);
-        EXPECT_EQ(BuildFilter(c.text), c.expected)
+        EXPECT_EQ(BuildFilter(OptionsRec, c.text), c.expected)
             << "text '" << c.text << "' type " << int(c.type) << " fields " << c.fields;
     }
     OptionsRec = TOptionsRec{};
@@ -79,7 +79,7 @@ TEST(BuildFilter, ANulInTheTextIsEscapedNotTheEndOfTheFilter) {
     OptionsRec.SearchType = 0;
     SetFlags(Name);
     const std::string text("a\0b", 3);
-    const std::string filter = BuildFilter(text);
+    const std::string filter = BuildFilter(OptionsRec, text);
     EXPECT_EQ(filter, "(&(objectClass=user)(name=a\\00b))");
     EXPECT_EQ(filter.find('\0'), std::string::npos);
     OptionsRec = TOptionsRec{};
@@ -90,8 +90,19 @@ TEST(BuildFilter, AnyNonZeroFlagCountsAsOn) {
     OptionsRec.SearchType = 0;
     OptionsRec.SearchSurname = 5;
     OptionsRec.SearchUPN = -1;
-    EXPECT_EQ(BuildFilter("x"), "(&(objectClass=user)(|(sn=x)(userPrincipalName=x)))");
+    EXPECT_EQ(BuildFilter(OptionsRec, "x"), "(&(objectClass=user)(|(sn=x)(userPrincipalName=x)))");
     OptionsRec = TOptionsRec{};
 }
 
 } // namespace
+
+// The dialog and the tests work on copies: the record passed counts, not the
+// program's own.
+TEST(BuildFilter, ReadsTheRecordItIsGiven) {
+    OptionsRec = TOptionsRec{};
+    TOptionsRec copy;
+    copy.SearchType = 2;
+    copy.SearchFirstName = 1;
+    EXPECT_EQ(BuildFilter(copy, "an"), "(&(objectClass=user)(givenName=*an*))");
+    EXPECT_EQ(BuildFilter(OptionsRec, "an"), "(&(objectClass=user))");
+}
