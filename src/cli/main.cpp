@@ -130,12 +130,12 @@ int main(int argc, char** argv) {
         searchText += (i > 0 ? " " : "") + words[i];
 
     TTerminalView view(std::cerr);
-    BuildResultColumns(view);
+    BuildResultColumns(view, OptionsRec);
     TDiagnosticsLog& log = Diagnostics();
     if (diagnostics)
         MirrorDiagnostics(log);
 
-    const SearchOutcome outcome = RunSearch(view, log, searchText);
+    const SearchOutcome outcome = RunSearch(view, log, searchText, OptionsRec);
     if (outcome != SearchOutcome::Completed && outcome != SearchOutcome::CompletedWithErrors)
         return kExitNotSearched;
 

@@ -159,6 +159,15 @@ std::string TQMLDAP::ErrorText() const {
     return ldap_err2string(LastResult);
 }
 
+std::string TQMLDAP::DiagnosticText() const {
+    if (Connection == nullptr)
+        return {};
+    char* raw = nullptr;
+    ldap_get_option(Connection, LDAP_OPT_DIAGNOSTIC_MESSAGE, &raw);
+    MemPtr text(raw);
+    return text ? std::string(text.get()) : std::string();
+}
+
 int32_t TQMLDAP::Unbind() {
     if (Connection != nullptr) {
         ldap_unbind(Connection);

@@ -32,6 +32,9 @@ class TQMLDAP {
     int32_t Search();
     TQMLDObject* GetEntry(int32_t index) const;
     std::string ErrorText() const;
+    // The server's (or the SASL layer's) own words on the last failure;
+    // empty when there are none.
+    std::string DiagnosticText() const;
     int32_t Unbind();
 
     ldap* Connection = nullptr;

@@ -173,7 +173,7 @@ void TfrmMain::FormCreate(const QStringList& arguments) {
         QTimer::singleShot(0, this,
                            [error] { ShowStandardErrorBox(QString::fromStdString(error)); });
     Resize(OptionsRec.FormWidth, CollapsedHeight);
-    BuildResultColumns(*lvwResults);
+    BuildResultColumns(*lvwResults, OptionsRec);
     if (OptionsRec.HookHotkey) {
         hotkey_ = CreateSuperPHotkey([this] { ShowMainWindow(); });
         if (hotkey_)
@@ -255,7 +255,7 @@ void TfrmMain::RunSearch() {
         bool& flag;
         ~Reset() { flag = false; }
     } reset{searching_};
-    ::RunSearch(*this, Diagnostics(), cboSearch->text().toUtf8().toStdString());
+    ::RunSearch(*this, Diagnostics(), cboSearch->text().toUtf8().toStdString(), OptionsRec);
 }
 
 // The configuration dialog attaches here: it takes the height FormHeight,

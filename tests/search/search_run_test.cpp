@@ -95,7 +95,7 @@ class SearchRun : public ::testing::Test {
         view.Calls.clear();
     }
 
-    SearchOutcome Run(const std::string& text) { return RunSearch(view, log, text); }
+    SearchOutcome Run(const std::string& text) { return RunSearch(view, log, text, OptionsRec); }
 
     std::string base;
     TSearchRecorder view;
@@ -193,16 +193,24 @@ TEST_F(SearchRun, NoDisplayFlagGivesOneEmptyRowPerEntry) {
     EXPECT_TRUE(Contains(Messages(log), "Adding Attributes"));
 }
 
-TEST_F(SearchRun, AnInvalidFilterFailsTheContainerSearch) {
+TEST_F(SearchRun, ParenthesesAndBackslashesInTheTextAreSearchedForNotParsed) {
     OptionsRec.SearchDN = {"OU=Staff," + base};
+    OptionsRec.SearchType = 0;
     Preload();
-    EXPECT_EQ(Run("("), SearchOutcome::CompletedWithErrors);
-    EXPECT_TRUE(view.Rows.empty()) << "the rows are emptied before the first container";
-    const Lines messages = Messages(log);
-    ASSERT_GE(messages.size(), 2u);
-    EXPECT_EQ(messages.back().rfind("Error Performing Search : ", 0), 0u) << messages.back();
-    EXPECT_NE(messages.back(), "Error Performing Search : 0 ");
-    EXPECT_EQ(view.Calls.back(), "SetStatusLater:" + kErrorStatus);
+    // Unescaped, "(" made the filter invalid and ")(name=*" matched everybody.
+    for (const char* text : {"(", "a\\", "x)(name=*"}) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(Run(text), SearchOutcome::Completed);
+        EXPECT_TRUE(view.Rows.empty());
+        EXPECT_TRUE(view.CallsOf("SetStatusLater").empty());
+    }
+    // The log shows the filter as it went to the server.
+    EXPECT_TRUE(Contains(Messages(log), "Filter : (&(objectClass=user)(|(name=x\\29\\28name=*)"
+                                        "(displayName=x\\29\\28name=*)(sn=x\\29\\28name=*)"
+                                        "(givenName=x\\29\\28name=*)))"));
+    // A comma needs no escaping in a filter: "Smith, John" is found as typed.
+    EXPECT_EQ(Run("Smith, John"), SearchOutcome::Completed);
+    EXPECT_EQ(Names(view), Lines{"Smith, John"});
 }
 
 TEST_F(SearchRun, NoServerForTheDomain) {
@@ -212,8 +220,11 @@ TEST_F(SearchRun, NoServerForTheDomain) {
     EXPECT_EQ(Messages(log), Lines{"Connecting to Directory"});
     EXPECT_EQ(view.Rows, std::vector<Lines>{{"earlier row"}});
     // The box waits for the user, so the hourglass is gone before it shows.
+    // The status line names the domain while the box is up and after it.
     EXPECT_EQ(view.Calls,
               (Lines{"BusyCursor:on", "RepaintWindow", "SetStatus:Connecting to Directory",
+                     "SetStatus:no domain controller found for the domain NOSUCHDOMAIN: check "
+                     "DomainName in the settings",
                      "BusyCursor:off",
                      "ShowMessage:No LDAP Server for this domain could be found|Findaro|Error"}));
 }
@@ -238,15 +249,26 @@ TEST_F(SearchRun, BindWithoutATicketIsRefused) {
     EXPECT_EQ(messages[4].rfind("   Status Code = ", 0), 0u);
     EXPECT_NE(messages[4], "   Status Code = 0");
     EXPECT_EQ(view.Rows, std::vector<Lines>{{"earlier row"}});
-    EXPECT_EQ(view.Calls, (Lines{"BusyCursor:on", "RepaintWindow",
-                                 "SetStatus:Connecting to Directory", "BusyCursor:off"}));
+    EXPECT_EQ(view.Calls,
+              (Lines{"BusyCursor:on", "RepaintWindow", "SetStatus:Connecting to Directory",
+                     "SetStatus:not logged on to the domain: log on again, or run kinit",
+                     "BusyCursor:off"}));
 }
 
 TEST_F(SearchRun, UnreachableControllerEndsAfterTheConnectionBound) {
-    // A domain of its own, whose only controller takes exactly one connection
-    // (the locator's probe) and then no more: with a backlog of 0 the probe
-    // fills the accept queue, and every later SYN is dropped.
+    // A domain of its own, whose only controller first listens nowhere (the
+    // locator finds it in DNS and gives up), then takes exactly one
+    // connection (the locator's probe) and no more: with a backlog of 0 the
+    // probe fills the accept queue, and every later SYN is dropped.
     const std::string zone = "unreachable.example.test";
+    ASSERT_TRUE(AdminDns("zonecreate 127.0.0.2 " + zone));
+    const bool added = AdminDns("add 127.0.0.2 " + zone + " dc9 A 127.0.0.9") &&
+                       AdminDns("add 127.0.0.2 " + zone + " _ldap._tcp.dc._msdcs SRV 'dc9." + zone +
+                                " 389 0 100'");
+    OptionsRec.DomainName = zone;
+    const SearchOutcome down = added ? Run("smith") : SearchOutcome::Completed;
+    const Lines downStatus = view.CallsOf("SetStatus");
+
     const int listener = socket(AF_INET, SOCK_STREAM, 0);
     ASSERT_GE(listener, 0);
     sockaddr_in address{};
@@ -257,11 +279,6 @@ TEST_F(SearchRun, UnreachableControllerEndsAfterTheConnectionBound) {
     setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
     ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     ASSERT_EQ(listen(listener, 0), 0);
-
-    ASSERT_TRUE(AdminDns("zonecreate 127.0.0.2 " + zone));
-    const bool added = AdminDns("add 127.0.0.2 " + zone + " dc9 A 127.0.0.9") &&
-                       AdminDns("add 127.0.0.2 " + zone + " _ldap._tcp.dc._msdcs SRV 'dc9." + zone +
-                                " 389 0 100'");
 
     OptionsRec.DomainName = zone;
     OptionsRec.SearchDN = {"OU=Staff," + base};
@@ -275,6 +292,10 @@ TEST_F(SearchRun, UnreachableControllerEndsAfterTheConnectionBound) {
     close(listener);
     ASSERT_TRUE(added) << "could not add the controller's DNS records";
 
+    EXPECT_EQ(down, SearchOutcome::NoServer);
+    EXPECT_TRUE(Contains(downStatus, "SetStatus:no domain controller of the domain " + zone +
+                             " is reachable: check the network connection, then search again"));
+
     EXPECT_EQ(outcome, SearchOutcome::ConnectFailed);
     const Lines messages = Messages(log);
     ASSERT_EQ(messages.size(), 4u) << ::testing::PrintToString(messages);
@@ -286,5 +307,8 @@ TEST_F(SearchRun, UnreachableControllerEndsAfterTheConnectionBound) {
     EXPECT_LT(seconds, 15.0) << "the attempt was not bounded";
     EXPECT_EQ(view.Rows, std::vector<Lines>{{"earlier row"}});
     EXPECT_EQ(view.Calls.back(), "BusyCursor:off");
-    EXPECT_EQ(view.CallsOf("SetStatus"), Lines{"SetStatus:Connecting to Directory"});
+    EXPECT_EQ(view.CallsOf("SetStatus"),
+              (Lines{"SetStatus:Connecting to Directory",
+                     "SetStatus:domain controller dc9." + zone +
+                         " not reachable: check the network connection, then search again"}));
 }
