@@ -3,6 +3,8 @@
 #include "base/AsciiCase.h"
 #include "base/AtomicFile.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr size_t MaxValueLength = 2047;
@@ -84,6 +86,8 @@ TProfile::TProfile(const std::string& content) {
         bom_ = Utf8Bom;
         pos = Utf8Bom.size();
     }
+    // One index entry per line at most: no rehashing on the way.
+    keys_.reserve(static_cast<size_t>(std::count(content.begin(), content.end(), '\n')) + 1);
     bool eolSeen = false;
     std::string section;         // lower-cased name of the section being read
     bool firstOfName = false;    // and whether it is the first section of that name

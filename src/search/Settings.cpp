@@ -3,6 +3,7 @@
 #include "base/AsciiCase.h"
 #include "base/AtomicFile.h"
 #include "base/ExecutablePath.h"
+#include "base/PathParts.h"
 #include "search/ProfileFile.h"
 
 #include <algorithm>
@@ -158,11 +159,7 @@ std::string FindSettingsFile(const std::string& exactPath) {
     struct stat st {};
     if (::lstat(exactPath.c_str(), &st) == 0)
         return exactPath;
-    const size_t slash = exactPath.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string(".")
-                               : slash == 0                ? std::string("/")
-                                                           : exactPath.substr(0, slash);
-    const std::string name = slash == std::string::npos ? exactPath : exactPath.substr(slash + 1);
+    const auto [folder, name] = findaro::SplitPath(exactPath);
     // Among several spellings the first in byte order wins, whatever order
     // the folder lists them in.
     std::string best;
@@ -176,7 +173,7 @@ std::string FindSettingsFile(const std::string& exactPath) {
     }
     if (best.empty())
         return exactPath;
-    return exactPath.substr(0, slash == std::string::npos ? 0 : slash + 1) + best;
+    return exactPath.substr(0, exactPath.size() - name.size()) + best;
 }
 
 std::string SettingsFilePath() {
