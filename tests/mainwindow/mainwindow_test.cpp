@@ -31,25 +31,40 @@ class MainWindowTest : public ::testing::Test {
     MessageBoxCatcher boxes;
 };
 
+void SetScreen(TfrmMain& frm, const QRect& workArea) {
+    frm.SetScreenMetricsSource([=] { return ScreenMetrics{workArea}; });
+}
 void SetScreen(TfrmMain& frm, int screenWidth, int workAreaHeight) {
-    frm.SetScreenMetricsSource([=] { return ScreenMetrics{screenWidth, workAreaHeight}; });
+    SetScreen(frm, QRect(0, 0, screenWidth, workAreaHeight));
 }
 
 TEST_F(MainWindowTest, PlacementAndLayoutFollowTheSizeAndTheScreen) {
     struct Case {
-        int W, H, screenWidth, workAreaHeight, left, top;
+        int W, H;
+        QRect workArea; // the primary screen's, in desktop coordinates
+        int left, top;
     };
     const Case cases[] = {
-        {500, 400, 1024, 738, 524, 337}, // the default window on a 1024 x 768 desktop
-        {200, 30, 800, 570, 600, 539},   // narrowest configurable width, collapsed
-        {700, 500, 1920, 1050, 1220, 549},
-        {500, 900, 1024, 738, 524, -163}, // taller than the work area: not clamped
+        // The default window on a 1024 x 768 desktop with a 30-pixel bottom panel.
+        {500, 400, {0, 0, 1024, 738}, 524, 337},
+        {200, 30, {0, 0, 800, 570}, 600, 539}, // narrowest configurable width, collapsed
+        {700, 500, {0, 0, 1920, 1050}, 1220, 549},
+        {500, 900, {0, 0, 1024, 738}, 524, -163}, // taller than the work area: not clamped
+        // The panel at the top: the bottom of the work area is the screen's.
+        {500, 400, {0, 30, 1024, 738}, 524, 367},
+        // The primary screen right of a 1280-pixel one, and left of another.
+        {500, 400, {1280, 0, 1920, 1050}, 2700, 649},
+        {500, 30, {0, 0, 1920, 1050}, 1420, 1019},
+        // The primary screen below and right of the desktop's origin, panel on the left.
+        {500, 400, {1648, 200, 1872, 1080}, 3020, 879},
     };
     auto frm = MakeWindow();
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.W << "x" << c.H);
+        SCOPED_TRACE(testing::Message() << c.W << "x" << c.H << " in " << c.workArea.x() << ","
+                                        << c.workArea.y() << " " << c.workArea.width() << "x"
+                                        << c.workArea.height());
         frm->resize(c.W, c.H);
-        SetScreen(*frm, c.screenWidth, c.workAreaHeight);
+        SetScreen(*frm, c.workArea);
         frm->PlaceMainWindow();
         EXPECT_EQ(frm->pos(), QPoint(c.left, c.top));
         EXPECT_EQ(frm->lvwResults->geometry(), QRect(5, 44, c.W - 10, std::max(0, c.H - 55)));
@@ -66,9 +81,8 @@ TEST_F(MainWindowTest, PlacementAndLayoutFollowTheSizeAndTheScreen) {
     auto real = MakeWindow();
     real->resize(500, 400);
     real->PlaceMainWindow();
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    EXPECT_EQ(real->pos(),
-              QPoint(screen->geometry().width() - 500, screen->availableGeometry().height() - 401));
+    const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(real->pos(), QPoint(work.right() + 1 - 500, work.bottom() + 1 - 401));
 }
 
 TEST_F(MainWindowTest, StartsHiddenWithTheWindowsFixedParts) {
@@ -203,7 +217,10 @@ TEST_F(MainWindowTest, EnterOrSearchButtonTakesFormHeightAndRunsASearch) {
         EXPECT_EQ(boxes.boxes[0].caption, "Findaro");
         EXPECT_EQ(boxes.boxes[0].icon, QMessageBox::Critical);
         EXPECT_EQ(boxes.boxes[0].owner, frm.get());
-        EXPECT_EQ(frm->lblStatus->text(), "Connecting to Directory");
+        // An unknown domain: the status line names it instead of still "connecting".
+        EXPECT_EQ(frm->lblStatus->text().toStdString(),
+                  "no domain controller found for the domain nowhere.invalid: check DomainName "
+                  "in the settings");
         EXPECT_TRUE(frm->isVisible());
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     }
