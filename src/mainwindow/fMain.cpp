@@ -270,12 +270,18 @@ void TfrmMain::RunSearch() {
 void TfrmMain::ShowSetupDialog() {}
 
 void TfrmMain::SetStatus(const std::string& text) {
-    lblStatus->setText(FromUtf8(text));
+    SetStatusLater(text);
     lblStatus->repaint();
 }
 
 void TfrmMain::SetStatusLater(const std::string& text) {
-    lblStatus->setText(FromUtf8(text));
+    // The line keeps its width; a text too long for it (a server's reason
+    // for refusing the logon) ends in an ellipsis, and its tool tip holds it all.
+    const QString full = FromUtf8(text);
+    const QString shown =
+        lblStatus->fontMetrics().elidedText(full, Qt::ElideRight, lblStatus->width());
+    lblStatus->setText(shown);
+    lblStatus->setToolTip(shown == full ? QString() : full);
 }
 
 void TfrmMain::ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) {

@@ -6,6 +6,7 @@
 #include "search/Settings.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTemporaryDir>
@@ -59,6 +60,12 @@ class SettingsScope {
     QTemporaryDir dir_;
     std::string path_;
 };
+
+// The whole status text: a long one is shown shortened, with all of it in
+// the tool tip.
+inline QString StatusText(const TfrmMain& frm) {
+    return frm.lblStatus->toolTip().isEmpty() ? frm.lblStatus->text() : frm.lblStatus->toolTip();
+}
 
 inline std::unique_ptr<TfrmMain> MakeWindow(const QStringList& arguments = {}) {
     OptionsRec = TOptionsRec{};

@@ -3,7 +3,9 @@
 #include "mainwindow/ResultsList.h"
 #include "mainwindow/WindowShape.h"
 
+#include <QAccessible>
 #include <QAction>
+#include <QHeaderView>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -218,9 +220,9 @@ TEST_F(MainWindowTest, EnterOrSearchButtonTakesFormHeightAndRunsASearch) {
         EXPECT_EQ(boxes.boxes[0].icon, QMessageBox::Critical);
         EXPECT_EQ(boxes.boxes[0].owner, frm.get());
         // An unknown domain: the status line names it instead of still "connecting".
-        EXPECT_EQ(frm->lblStatus->text().toStdString(),
-                  "no domain controller found for the domain nowhere.invalid: check DomainName "
-                  "in the settings");
+        EXPECT_EQ(StatusText(*frm).toStdString(),
+                  "no domain controller found for nowhere.invalid: check DomainName in the "
+                  "settings");
         EXPECT_TRUE(frm->isVisible());
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     }
@@ -338,6 +340,49 @@ TEST_F(MainWindowTest, HideConfigDisablesBothSetupEntriesUnlessStartedWithEdit) 
         EXPECT_EQ(frm->cmdSetup->isEnabled(), c.setupEnabled);
         EXPECT_EQ(frm->mniSetup->isEnabled(), c.setupEnabled);
     }
+}
+
+TEST_F(MainWindowTest, KeyboardReachesTheListAndScreenReadersNameTheControls) {
+    auto frm = MakeWindow();
+    frm->ShowMainWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frm.get()));
+    // With nothing listed, Down stays in the search field.
+    QTest::keyClick(frm->cboSearch, Qt::Key_Down);
+    EXPECT_EQ(frm->focusWidget(), frm->cboSearch);
+
+    frm->lvwResults->AddRow({"Jane Smith", "+1 555 0101", "Engineering"});
+    frm->lvwResults->AddRow({"Sam Smith", "+1 555 0199", "Support"});
+    QTest::keyClick(frm->cboSearch, Qt::Key_Down);
+    EXPECT_EQ(frm->focusWidget(), frm->lvwResults);
+    ASSERT_NE(frm->lvwResults->currentItem(), nullptr);
+    EXPECT_EQ(frm->lvwResults->currentItem()->text(0), "Jane Smith");
+    EXPECT_TRUE(frm->lvwResults->currentItem()->isSelected());
+    QTest::keyClick(frm->lvwResults, Qt::Key_Down);
+    EXPECT_EQ(frm->lvwResults->currentItem()->text(0), "Sam Smith");
+    // The selection keeps its colours when the pop-up is not the active window.
+    const QPalette colours = frm->lvwResults->palette();
+    EXPECT_EQ(colours.color(QPalette::Inactive, QPalette::Highlight),
+              colours.color(QPalette::Active, QPalette::Highlight));
+    QTest::keyClick(frm->lvwResults, Qt::Key_Escape);
+    EXPECT_FALSE(frm->isVisible()) << "Esc in the list must hide the window too";
+
+    QStringList names;
+    for (QWidget* w : {static_cast<QWidget*>(frm->cboSearch), static_cast<QWidget*>(frm->cmdSearch),
+                       static_cast<QWidget*>(frm->cmdSetup), static_cast<QWidget*>(frm->cmdMax),
+                       static_cast<QWidget*>(frm->cmdHide)})
+        names << QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
+    EXPECT_EQ(names.join("|"), QString("Search For :|Search|Setup|Grow or shrink|Hide"));
+}
+
+TEST_F(MainWindowTest, ASearchThatStopsEarlyLeavesTheUsersColumnWidths) {
+    settings.Write(NoDomain);
+    auto frm = MakeWindow();
+    frm->lvwResults->AddRow({"Jane Smith", "+1 555 0101", "Engineering"});
+    frm->lvwResults->header()->resizeSection(0, 37); // as a drag of the divider leaves it
+    frm->cmdSearchClick();
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(frm->lvwResults->header()->sectionSize(0), 37);
+    EXPECT_EQ(frm->lvwResults->topLevelItemCount(), 1);
 }
 
 TEST(StandardErrorText, AddsAFullStopOnlyAfterCharactersSortingAfterIt) {
