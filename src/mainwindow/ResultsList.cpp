@@ -88,6 +88,7 @@ TResultsList::TResultsList(QWidget* parent) : QTreeWidget(parent) {
 
 void TResultsList::ClearRows() {
     clear();
+    estimates_.clear();
     // A new search shows the server's order again.
     sortColumn_ = -1;
     header()->setSortIndicatorShown(false);
@@ -112,31 +113,90 @@ void TResultsList::AddRow(const std::vector<std::string>& cells) {
     texts.reserve(qsizetype(cells.size()));
     for (const std::string& cell : cells)
         texts << QString::fromUtf8(cell.data(), qsizetype(cell.size()));
-    addTopLevelItem(new QTreeWidgetItem(texts)); // owned by the list
+    auto* row = new QTreeWidgetItem(texts); // owned by the list
+    addTopLevelItem(row);
+    // Estimated now, while the texts are at hand, for FitColumns.
+    if (advancesStale_)
+        RebuildEstimates(); // also takes in the row just added
+    else
+        AddEstimates(row, texts);
+}
+
+void TResultsList::AddEstimates(QTreeWidgetItem* row, const QStringList& texts) {
+    estimates_.resize(size_t(columnCount()));
+    for (int c = 0; c < columnCount() && c < texts.size(); ++c)
+        if (!texts[c].isEmpty())
+            estimates_[size_t(c)].emplace_back(EstimateWidth(texts[c]), row);
+}
+
+void TResultsList::RebuildEstimates() {
+    constexpr int TableSize = 0x250; // Latin with its accents
+    const QFontMetricsF metrics(font());
+    advances_.assign(TableSize, 0);
+    for (int c = 0; c < TableSize; ++c)
+        advances_[size_t(c)] = metrics.horizontalAdvance(QChar(c));
+    advancesStale_ = false;
+    estimates_.clear();
+    for (int r = 0; r < topLevelItemCount(); ++r) {
+        QTreeWidgetItem* row = topLevelItem(r);
+        QStringList texts;
+        for (int c = 0; c < columnCount(); ++c)
+            texts << row->text(c);
+        AddEstimates(row, texts);
+    }
+}
+
+// Measuring every cell through the text engine costs a large search more
+// than filling the list does. The sum of the characters' advances is the
+// text's width before kerning and ligatures, which only narrow it; so only
+// the cells whose estimate could beat the widest exact width so far are
+// measured. Text beyond Latin and its accents is measured at once, as
+// shaping may change its width either way.
+double TResultsList::EstimateWidth(const QString& text) const {
+    double width = 0;
+    for (QChar ch : text) {
+        if (ch.unicode() >= advances_.size())
+            return QFontMetricsF(font()).horizontalAdvance(text);
+        width += advances_[ch.unicode()];
+    }
+    return width;
+}
+
+int TResultsList::WidestText(int column) {
+    std::vector<std::pair<double, QTreeWidgetItem*>>& cells = estimates_[size_t(column)];
+    std::sort(cells.begin(), cells.end(),
+              [](const auto& a, const auto& b) { return a.first > b.first; });
+    const QFontMetrics metrics(font());
+    int widest = 0;
+    for (const auto& [estimate, row] : cells) {
+        // A pixel for the exact width's rounding.
+        if (estimate <= widest + 1)
+            break;
+        widest = std::max(widest, metrics.horizontalAdvance(row->text(column)));
+    }
+    // The odd positive kerning pair can add a pixel or two.
+    constexpr int KerningAllowance = 2;
+    return widest > 0 ? widest + KerningAllowance : 0;
 }
 
 void TResultsList::FitColumns() {
     const int columns = columnCount();
     if (columns == 0)
         return;
-    const QFontMetrics metrics(font());
     // The item view's text margin on either side (QCommonStyle's).
     const int margin =
         2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 2;
     const int available = viewport()->width();
     const int cap = std::max(available * 2 / 3, header()->minimumSectionSize());
 
+    if (advancesStale_)
+        RebuildEstimates();
+    estimates_.resize(size_t(columns));
     std::vector<int> widths(size_t(columns), 0);
-    const int rows = topLevelItemCount();
     for (int c = 0; c < columns; ++c) {
-        int widest = 0;
-        for (int r = 0; r < rows; ++r) {
-            const QString text = topLevelItem(r)->text(c);
-            if (!text.isEmpty())
-                widest = std::max(widest, metrics.horizontalAdvance(text));
-        }
-        widths[size_t(c)] =
-            std::min(cap, std::max(header()->sectionSizeHint(c), widest + margin));
+        const int widest = WidestText(c);
+        widths[size_t(c)] = std::min(
+            cap, std::max(header()->sectionSizeHint(c), widest > 0 ? widest + margin : 0));
     }
 
     int used = 0;
@@ -188,6 +248,12 @@ void TResultsList::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QTreeWidget::keyPressEvent(event);
+}
+
+void TResultsList::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        advancesStale_ = true;
+    QTreeWidget::changeEvent(event);
 }
 
 void TResultsList::focusInEvent(QFocusEvent* event) {

@@ -35,15 +35,25 @@ class TResultsList : public QTreeWidget, public IResultsTable {
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
   private:
     void CopySelectedRows();
     void ShowContextMenu(const QPoint& position);
     void SortByColumn(int column);
+    double EstimateWidth(const QString& text) const;
+    void AddEstimates(QTreeWidgetItem* row, const QStringList& texts);
+    void RebuildEstimates();
+    int WidestText(int column);
 
     std::vector<bool> callable_; // per column
     int sortColumn_ = -1;
     Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
+    // Advances of the characters up to U+024F in the list's font, and each
+    // column's cells with their estimated widths, for FitColumns.
+    std::vector<double> advances_;
+    bool advancesStale_ = true;
+    std::vector<std::vector<std::pair<double, QTreeWidgetItem*>>> estimates_;
 };
 
 // Puts text on the clipboard and, where the desktop has one, the primary

@@ -76,6 +76,7 @@ TEST_F(MainWindowDomainTest, EnterSearchesTheDomainAndFillsTheList) {
 bool Elided(const TResultsList& list, int row, int column) {
     QStyleOptionViewItem option;
     option.initFrom(&list);
+    option.font = list.font();
     option.rect = list.visualRect(list.model()->index(row, column));
     option.text = list.topLevelItem(row)->text(column);
     option.features |= QStyleOptionViewItem::HasDisplay;

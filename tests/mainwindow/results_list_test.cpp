@@ -48,6 +48,7 @@ struct ListFixture {
     bool Elided(int row, int column) const {
         QStyleOptionViewItem option;
         option.initFrom(&list);
+        option.font = list.font();
         option.rect = list.visualRect(list.model()->index(row, column));
         option.text = list.topLevelItem(row)->text(column);
         option.features |= QStyleOptionViewItem::HasDisplay;
@@ -106,6 +107,22 @@ TEST(ResultsList, ColumnsFitTheirWidestCellUpToTwoThirdsAndTheLastTakesTheRest) 
     // One long description is held to two thirds of the list.
     EXPECT_EQ(f.list.header()->sectionSize(2), f.list.viewport()->width() * 2 / 3);
     EXPECT_TRUE(f.Elided(1, 2));
+
+    // Text beyond Latin, and a larger font chosen after the rows came.
+    f.list.AddRow({"Αλέξανδρος Παπαδοπουλόπουλος", "+30 210 555 0100", "", "Πωλήσεις"});
+    QFont larger = f.list.font();
+    larger.setPointSize(larger.pointSize() + 3);
+    f.list.setFont(larger);
+    f.list.FitColumns();
+    QTest::qWait(20); // the view lays its rows out again
+    for (int r = 0; r < 3; ++r) {
+        for (int c : {0, 1, 3}) {
+            if (r == 0 && c == 0)
+                continue; // the long name now reaches the cap
+            EXPECT_FALSE(f.Elided(r, c)) << "larger font, row " << r << " column " << c << " "
+                                         << f.list.visualRect(f.list.model()->index(r, c)).width();
+        }
+    }
 
     // Narrow contents: the last column fills the list to its right edge.
     ListFixture narrow({"Name", "Department"});
