@@ -1,20 +1,10 @@
 #include "search/FailureStatus.h"
 
+#include "base/AsciiCase.h"
 #include "directory/DcLocator.h"
 
 #include <algorithm>
-#include <cctype>
 #include <vector>
-
-namespace {
-
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
-} // namespace
 
 bool IsTicketProblem(const std::string& diagnostic) {
     // The words of the Kerberos library (MIT and Heimdal) for a cache that is
@@ -29,7 +19,8 @@ bool IsTicketProblem(const std::string& diagnostic) {
         "credential has expired",
         "credentials have expired",
     };
-    const std::string text = Lower(diagnostic);
+    std::string text = diagnostic;
+    std::transform(text.begin(), text.end(), text.begin(), findaro::ToLowerAscii);
     return std::any_of(std::begin(kTicketWords), std::end(kTicketWords),
                        [&](const char* words) { return text.find(words) != std::string::npos; });
 }
