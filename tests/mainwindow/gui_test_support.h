@@ -2,6 +2,7 @@
 // Helpers for the widget tests: a scratch settings file and a catcher that
 // closes every modal message box and keeps what it showed.
 
+#include "mainwindow/ResultsList.h"
 #include "mainwindow/fMain.h"
 #include "search/Settings.h"
 
@@ -65,6 +66,19 @@ class SettingsScope {
 // the tool tip.
 inline QString StatusText(const TfrmMain& frm) {
     return frm.lblStatus->toolTip().isEmpty() ? frm.lblStatus->text() : frm.lblStatus->toolTip();
+}
+
+// Where Qt's own item layout puts a cell's text, and whether the text fits
+// there unshortened.
+inline bool CellElided(const TResultsList& list, int row, int column) {
+    QStyleOptionViewItem option;
+    option.initFrom(&list);
+    option.font = list.font();
+    option.rect = list.visualRect(list.model()->index(row, column));
+    option.text = list.topLevelItem(row)->text(column);
+    option.features |= QStyleOptionViewItem::HasDisplay;
+    const QRect textRect = list.style()->subElementRect(QStyle::SE_ItemViewItemText, &option, &list);
+    return list.fontMetrics().horizontalAdvance(option.text) > textRect.width();
 }
 
 inline std::unique_ptr<TfrmMain> MakeWindow(const QStringList& arguments = {}) {

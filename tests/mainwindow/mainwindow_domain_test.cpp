@@ -1,5 +1,6 @@
 // The window searching the real test domain: typed text goes to the
 // directory as UTF-8 and the rows come back decoded.
+#include "DomainPeers.h"
 #include "gui_test_support.h"
 #include "mainwindow/ResultsList.h"
 
@@ -8,10 +9,6 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -71,19 +68,6 @@ TEST_F(MainWindowDomainTest, EnterSearchesTheDomainAndFillsTheList) {
     EXPECT_EQ(row->text(3), "Sales");
 }
 
-// Where Qt's own item layout puts a cell's text, and whether the text fits
-// there unshortened.
-bool Elided(const TResultsList& list, int row, int column) {
-    QStyleOptionViewItem option;
-    option.initFrom(&list);
-    option.font = list.font();
-    option.rect = list.visualRect(list.model()->index(row, column));
-    option.text = list.topLevelItem(row)->text(column);
-    option.features |= QStyleOptionViewItem::HasDisplay;
-    const QRect textRect = list.style()->subElementRect(QStyle::SE_ItemViewItemText, &option, &list);
-    return list.fontMetrics().horizontalAdvance(option.text) > textRect.width();
-}
-
 TEST_F(MainWindowDomainTest, ColumnsFitTheLongestNamesInAFiveHundredPixelWindow) {
     const std::string base = std::getenv("FINDARO_TEST_BASE");
     settings.Write("FormWidth=500\r\nDisplayOffice=1\r\nSearchChildren=1\r\nDNCount=3\r\n"
@@ -99,7 +83,7 @@ TEST_F(MainWindowDomainTest, ColumnsFitTheLongestNamesInAFiveHundredPixelWindow)
     ASSERT_EQ(list.width(), 490);
     for (int r = 0; r < list.topLevelItemCount(); ++r)
         for (int c : {0, 1, 2}) // Name, Telephone Number, Office
-            EXPECT_FALSE(Elided(list, r, c)) << list.topLevelItem(r)->text(c).toStdString();
+            EXPECT_FALSE(CellElided(list, r, c)) << list.topLevelItem(r)->text(c).toStdString();
 
     // A drag of a divider holds until the next search fits the columns again.
     const int fitted = list.header()->sectionSize(0);
@@ -108,14 +92,6 @@ TEST_F(MainWindowDomainTest, ColumnsFitTheLongestNamesInAFiveHundredPixelWindow)
     EXPECT_EQ(list.header()->sectionSize(0), 30);
     QTest::keyClick(frm->cboSearch, Qt::Key_Return);
     EXPECT_EQ(list.header()->sectionSize(0), fitted);
-}
-
-// samba-tool with the harness's administrator; true when it succeeded.
-bool Admin(const std::string& arguments) {
-    const std::string command = "samba-tool " + arguments +
-                                " -s \"$FINDARO_TEST_SMBCONF\""
-                                " -U \"Administrator%$FINDARO_TEST_ADMIN_PASSWORD\" >/dev/null 2>&1";
-    return std::system(command.c_str()) == 0;
 }
 
 // A domain whose one controller answers every bind with "invalid
@@ -131,26 +107,19 @@ class RefusingController {
     std::atomic<int> binds{0};
 
     RefusingController() {
-        listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(389);
-        inet_pton(AF_INET, "127.0.0.9", &address.sin_addr);
-        const int on = 1;
-        setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        listening_ = bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-                     listen(listener_, 8) == 0;
+        listener_ = ListenOnLoopback("127.0.0.9", 389, 8);
+        listening_ = listener_ >= 0;
         if (listening_)
             server_ = std::thread([this] { Serve(); });
-        published_ = Admin("dns zonecreate 127.0.0.2 " + zone) &&
-                     Admin("dns add 127.0.0.2 " + zone + " dc7 A 127.0.0.9") &&
-                     Admin("dns add 127.0.0.2 " + zone + " _ldap._tcp.dc._msdcs SRV '" + host +
+        published_ = SambaTool("dns zonecreate 127.0.0.2 " + zone) &&
+                     SambaTool("dns add 127.0.0.2 " + zone + " dc7 A 127.0.0.9") &&
+                     SambaTool("dns add 127.0.0.2 " + zone + " _ldap._tcp.dc._msdcs SRV '" + host +
                            " 389 0 100'") &&
-                     Admin("spn add ldap/" + host + " " + std::getenv("FINDARO_TEST_USER"));
+                     SambaTool("spn add ldap/" + host + " " + std::getenv("FINDARO_TEST_USER"));
     }
     ~RefusingController() {
-        Admin("spn delete ldap/" + host + " " + std::getenv("FINDARO_TEST_USER"));
-        Admin("dns zonedelete 127.0.0.2 " + zone);
+        SambaTool("spn delete ldap/" + host + " " + std::getenv("FINDARO_TEST_USER"));
+        SambaTool("dns zonedelete 127.0.0.2 " + zone);
         shutdown(listener_, SHUT_RDWR);
         close(listener_);
         if (server_.joinable())

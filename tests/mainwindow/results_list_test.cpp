@@ -1,4 +1,5 @@
 // The results list on its own: column fitting, sorting, copy and call.
+#include "gui_test_support.h"
 #include "mainwindow/ResultsList.h"
 
 #include <QApplication>
@@ -43,19 +44,7 @@ struct ListFixture {
             texts << list.topLevelItem(r)->text(c);
         return texts;
     }
-    // Where Qt's own item layout puts the text of a cell, and whether the
-    // text fits there unshortened.
-    bool Elided(int row, int column) const {
-        QStyleOptionViewItem option;
-        option.initFrom(&list);
-        option.font = list.font();
-        option.rect = list.visualRect(list.model()->index(row, column));
-        option.text = list.topLevelItem(row)->text(column);
-        option.features |= QStyleOptionViewItem::HasDisplay;
-        const QRect textRect =
-            list.style()->subElementRect(QStyle::SE_ItemViewItemText, &option, &list);
-        return list.fontMetrics().horizontalAdvance(option.text) > textRect.width();
-    }
+    bool Elided(int row, int column) const { return CellElided(list, row, column); }
     QPoint CellCentre(int row, int column) const {
         return list.visualRect(list.model()->index(row, column)).center();
     }
