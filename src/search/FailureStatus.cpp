@@ -1,20 +1,10 @@
 #include "search/FailureStatus.h"
 
+#include "base/AsciiCase.h"
 #include "directory/DcLocator.h"
 
 #include <algorithm>
-#include <cctype>
 #include <vector>
-
-namespace {
-
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
-} // namespace
 
 bool IsTicketProblem(const std::string& diagnostic) {
     // The words of the Kerberos library (MIT and Heimdal) for a cache that is
@@ -29,7 +19,8 @@ bool IsTicketProblem(const std::string& diagnostic) {
         "credential has expired",
         "credentials have expired",
     };
-    const std::string text = Lower(diagnostic);
+    std::string text = diagnostic;
+    std::transform(text.begin(), text.end(), text.begin(), findaro::ToLowerAscii);
     return std::any_of(std::begin(kTicketWords), std::end(kTicketWords),
                        [&](const char* words) { return text.find(words) != std::string::npos; });
 }
@@ -40,27 +31,22 @@ std::string NoServerStatus(const std::string& domainName) {
                                        ResolverSearchList(), domains);
     std::string named = domainName;
     if (named.empty())
-        named = domains.empty() ? std::string("of this workstation") : domains.front();
+        named = domains.empty() ? std::string("this computer's domain") : domains.front();
     // Controllers listed in DNS that do not answer are a network matter; no
     // controllers at all are a matter of the domain's name.
     if (rc == 0) {
         for (const std::string& domain : domains) {
             std::vector<SrvRecord> records;
             if (QueryDcSrvRecords(domain, records) == 0)
-                return "no domain controller of the domain " + named +
-                       " is reachable: check the network connection, then search again";
+                return "no domain controller of " + named + " answers: check the network";
         }
     }
-    if (domainName.empty())
-        return "no domain controller found for the domain " + named +
-               ": check that this computer is in a domain and its DNS settings";
-    return "no domain controller found for the domain " + named +
-           ": check DomainName in the settings";
+    return "no domain controller found for " + named + ": check " +
+           (domainName.empty() ? "the DNS settings" : "DomainName in the settings");
 }
 
 std::string ConnectFailedStatus(const std::string& host) {
-    return "domain controller " + host +
-           " not reachable: check the network connection, then search again";
+    return "cannot reach " + host + ": check the network, then search again";
 }
 
 std::string BindFailedStatus(int32_t code, const std::string& diagnostic,
@@ -74,5 +60,5 @@ std::string BindFailedStatus(int32_t code, const std::string& diagnostic,
         why.pop_back();
     if (why.empty())
         why = "code " + std::to_string(code);
-    return "the domain controller refused the logon: " + why;
+    return "logon refused: " + why;
 }

@@ -26,16 +26,16 @@ TEST(FailureStatus, BindFailuresFromTheTicketAskForALogonOthersQuoteTheServer) {
         // The server's own words, on one line.
         {1, "SASL: Failed to start authentication system: NT_STATUS_INVALID_PARAMETER\n",
          "Operations error",
-         "the domain controller refused the logon: SASL: Failed to start authentication "
+         "logon refused: SASL: Failed to start authentication "
          "system: NT_STATUS_INVALID_PARAMETER"},
         {49, "80090308: LdapErr: DSID-0C09041C,\ncomment: AcceptSecurityContext error",
          "Invalid credentials",
-         "the domain controller refused the logon: 80090308: LdapErr: DSID-0C09041C, "
+         "logon refused: 80090308: LdapErr: DSID-0C09041C, "
          "comment: AcceptSecurityContext error"},
         // No words from the server: the client's text for the code.
         {-6, "", "Unknown authentication method",
-         "the domain controller refused the logon: Unknown authentication method"},
-        {-6, "", "", "the domain controller refused the logon: code -6"},
+         "logon refused: Unknown authentication method"},
+        {-6, "", "", "logon refused: code -6"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(BindFailedStatus(c.code, c.diagnostic, c.errorText), c.status) << c.diagnostic;
