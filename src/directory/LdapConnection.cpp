@@ -156,6 +156,15 @@ std::string TQMLDAP::ErrorText() const {
     return ldap_err2string(LastResult);
 }
 
+std::string TQMLDAP::DiagnosticText() const {
+    if (!Connection)
+        return {};
+    char* raw = nullptr;
+    ldap_get_option(Connection.get(), LDAP_OPT_DIAGNOSTIC_MESSAGE, &raw);
+    MemPtr text(raw);
+    return text ? std::string(text.get()) : std::string();
+}
+
 int32_t TQMLDAP::Unbind() {
     Connection.reset();
     return 0;

@@ -33,6 +33,9 @@ class TQMLDAP : public TLdapSession {
     int32_t Search();
     TQMLDObject* GetEntry(int32_t index) const;
     std::string ErrorText() const;
+    // The server's (or the SASL layer's) own words on the last failure;
+    // empty when there are none.
+    std::string DiagnosticText() const;
     int32_t Unbind();
 
     std::vector<std::string> AttributeNames;

@@ -4,6 +4,7 @@
 
 #include "search/SearchRun.h"
 
+#include <QRect>
 #include <QStringList>
 #include <QSystemTrayIcon>
 #include <QWidget>
@@ -20,13 +21,17 @@ class QToolButton;
 class IGlobalHotkey;
 class TResultsList;
 
-// What the placement reads of the screen: the primary screen's width and the
-// work area's height (the desktop without its panels).
+// What the placement reads of the screen: the primary screen's work area
+// (the screen without its panels) in desktop coordinates, where another
+// screen may lie left of or above the primary one.
 struct ScreenMetrics {
-    int ScreenWidth = 0;
-    int WorkAreaHeight = 0;
+    QRect WorkArea;
 };
 ScreenMetrics PrimaryScreenMetrics();
+
+// The pop-up's top-left corner: flush with the work area's right edge, its
+// bottom one pixel above the work area's bottom.
+QPoint PopupPosition(const QRect& workArea, const QSize& size);
 
 // The first-run notice, shown once about two seconds after a start without a
 // settings file.

@@ -4,6 +4,7 @@
 #include "directory/LdapBrowser.h"
 #include "directory/LdapConnection.h"
 #include "search/Diagnostics.h"
+#include "search/FailureStatus.h"
 #include "search/Filter.h"
 #include "search/Settings.h"
 
@@ -92,6 +93,8 @@ SearchOutcome RunSearch(ISearchView& view, TDiagnosticsLog& log, const std::stri
     log.LogDiagnostic("Connecting to Directory");
     const std::string host = FindDirectoryServer(options.DomainName);
     if (host.empty()) {
+        // The status line says why while the box waits, and after it.
+        view.SetStatus(NoServerStatus(options.DomainName));
         // The box waits for the user; it must not show the hourglass meanwhile.
         busy.Release();
         view.ShowMessage("No LDAP Server for this domain could be found", ProductName,
@@ -103,6 +106,7 @@ SearchOutcome RunSearch(ISearchView& view, TDiagnosticsLog& log, const std::stri
     int32_t result = ldap->Connect(host);
     if (result != 0) {
         log.LogDiagnostic("Error Connecting to Directory", result);
+        view.SetStatus(ConnectFailedStatus(host));
         return SearchOutcome::ConnectFailed;
     }
 
@@ -110,6 +114,7 @@ SearchOutcome RunSearch(ISearchView& view, TDiagnosticsLog& log, const std::stri
     result = ldap->Bind();
     if (result != 0) {
         log.LogDiagnostic("Error Binding to Directory", result);
+        view.SetStatus(BindFailedStatus(result, ldap->DiagnosticText(), ldap->ErrorText()));
         return SearchOutcome::BindFailed;
     }
 

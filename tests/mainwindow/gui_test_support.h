@@ -69,6 +69,26 @@ class SettingsScope {
     std::string path_;
 };
 
+// The whole status text: a long one is shown shortened, with all of it in
+// the tool tip.
+inline QString StatusText(const TfrmMain& frm) {
+    const QLabel* status = frm.findChild<QLabel*>(QStringLiteral("lblStatus"));
+    return status->toolTip().isEmpty() ? status->text() : status->toolTip();
+}
+
+// Where Qt's own item layout puts a cell's text, and whether the text fits
+// there unshortened.
+inline bool CellElided(const TResultsList& list, int row, int column) {
+    QStyleOptionViewItem option;
+    option.initFrom(&list);
+    option.font = list.font();
+    option.rect = list.visualRect(list.model()->index(row, column));
+    option.text = list.topLevelItem(row)->text(column);
+    option.features |= QStyleOptionViewItem::HasDisplay;
+    const QRect textRect = list.style()->subElementRect(QStyle::SE_ItemViewItemText, &option, &list);
+    return list.fontMetrics().horizontalAdvance(option.text) > textRect.width();
+}
+
 inline std::unique_ptr<TfrmMain> MakeWindow(const QStringList& arguments = {}) {
     OptionsRec = TOptionsRec{};
     return std::make_unique<TfrmMain>(arguments);

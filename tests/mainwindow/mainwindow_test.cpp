@@ -3,7 +3,9 @@
 #include "mainwindow/ResultsList.h"
 #include "mainwindow/WindowShape.h"
 
+#include <QAccessible>
 #include <QAction>
+#include <QHeaderView>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <sys/stat.h>
 
 namespace {
 
@@ -31,25 +34,40 @@ class MainWindowTest : public ::testing::Test {
     MessageBoxCatcher boxes;
 };
 
+void SetScreen(TfrmMain& frm, const QRect& workArea) {
+    frm.SetScreenMetricsSource([=] { return ScreenMetrics{workArea}; });
+}
 void SetScreen(TfrmMain& frm, int screenWidth, int workAreaHeight) {
-    frm.SetScreenMetricsSource([=] { return ScreenMetrics{screenWidth, workAreaHeight}; });
+    SetScreen(frm, QRect(0, 0, screenWidth, workAreaHeight));
 }
 
 TEST_F(MainWindowTest, PlacementAndLayoutFollowTheSizeAndTheScreen) {
     struct Case {
-        int W, H, screenWidth, workAreaHeight, left, top;
+        int W, H;
+        QRect workArea; // the primary screen's, in desktop coordinates
+        int left, top;
     };
     const Case cases[] = {
-        {500, 400, 1024, 738, 524, 337}, // the default window on a 1024 x 768 desktop
-        {200, 30, 800, 570, 600, 539},   // narrowest configurable width, collapsed
-        {700, 500, 1920, 1050, 1220, 549},
-        {500, 900, 1024, 738, 524, -163}, // taller than the work area: not clamped
+        // The default window on a 1024 x 768 desktop with a 30-pixel bottom panel.
+        {500, 400, {0, 0, 1024, 738}, 524, 337},
+        {200, 30, {0, 0, 800, 570}, 600, 539}, // narrowest configurable width, collapsed
+        {700, 500, {0, 0, 1920, 1050}, 1220, 549},
+        {500, 900, {0, 0, 1024, 738}, 524, -163}, // taller than the work area: not clamped
+        // The panel at the top: the bottom of the work area is the screen's.
+        {500, 400, {0, 30, 1024, 738}, 524, 367},
+        // The primary screen right of a 1280-pixel one, and left of another.
+        {500, 400, {1280, 0, 1920, 1050}, 2700, 649},
+        {500, 30, {0, 0, 1920, 1050}, 1420, 1019},
+        // The primary screen below and right of the desktop's origin, panel on the left.
+        {500, 400, {1648, 200, 1872, 1080}, 3020, 879},
     };
     auto frm = MakeWindow();
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.W << "x" << c.H);
+        SCOPED_TRACE(testing::Message() << c.W << "x" << c.H << " in " << c.workArea.x() << ","
+                                        << c.workArea.y() << " " << c.workArea.width() << "x"
+                                        << c.workArea.height());
         frm->resize(c.W, c.H);
-        SetScreen(*frm, c.screenWidth, c.workAreaHeight);
+        SetScreen(*frm, c.workArea);
         frm->PlaceMainWindow();
         EXPECT_EQ(frm->pos(), QPoint(c.left, c.top));
         EXPECT_EQ(Parts(*frm).lvwResults->geometry(),
@@ -67,9 +85,8 @@ TEST_F(MainWindowTest, PlacementAndLayoutFollowTheSizeAndTheScreen) {
     auto real = MakeWindow();
     real->resize(500, 400);
     real->PlaceMainWindow();
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    EXPECT_EQ(real->pos(),
-              QPoint(screen->geometry().width() - 500, screen->availableGeometry().height() - 401));
+    const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(real->pos(), QPoint(work.right() + 1 - 500, work.bottom() + 1 - 401));
 }
 
 TEST_F(MainWindowTest, StartsHiddenWithTheWindowsFixedParts) {
@@ -205,7 +222,10 @@ TEST_F(MainWindowTest, EnterOrSearchButtonTakesFormHeightAndRunsASearch) {
         EXPECT_EQ(boxes.boxes[0].caption, "Findaro");
         EXPECT_EQ(boxes.boxes[0].icon, QMessageBox::Critical);
         EXPECT_EQ(boxes.boxes[0].owner, frm.get());
-        EXPECT_EQ(Parts(*frm).lblStatus->text(), "Connecting to Directory");
+        // An unknown domain: the status line names it instead of still "connecting".
+        EXPECT_EQ(StatusText(*frm).toStdString(),
+                  "no domain controller found for nowhere.invalid: check DomainName in the "
+                  "settings");
         EXPECT_TRUE(frm->isVisible());
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     }
@@ -299,6 +319,23 @@ TEST_F(MainWindowTest, FirstRunNoticeComesOnceAndOnlyWithoutASettingsFile) {
                  "select Setup");
 }
 
+TEST_F(MainWindowTest, UnreadableSettingsFileIsSaidOnceAndTheDefaultsServe) {
+    // A folder in the file's place cannot be read, by root either.
+    const std::string path = SettingsFilePath();
+    ASSERT_EQ(::mkdir(path.c_str(), 0755), 0);
+    auto frm = MakeWindow();
+    EXPECT_FALSE(State(*frm, "FirstRun")) << "the file exists: no first-run notice";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !boxes.boxes.empty(); }, 4000));
+    QTest::qWait(2500); // at least one tick of the first-run timer
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Findaro");
+    EXPECT_EQ(boxes.boxes[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(boxes.boxes[0].text,
+              QString::fromStdString("Cannot read " + path + ": Is a directory."));
+    EXPECT_EQ(frm->width(), 500);
+    EXPECT_EQ(OptionsRec.MaxResults, 100);
+}
+
 TEST_F(MainWindowTest, HideConfigDisablesBothSetupEntriesUnlessStartedWithEdit) {
     struct Case {
         const char* hideConfig;
@@ -325,6 +362,49 @@ TEST_F(MainWindowTest, HideConfigDisablesBothSetupEntriesUnlessStartedWithEdit) 
         EXPECT_EQ(Parts(*frm).cmdSetup->isEnabled(), c.setupEnabled);
         EXPECT_EQ(Parts(*frm).mniSetup->isEnabled(), c.setupEnabled);
     }
+}
+
+TEST_F(MainWindowTest, KeyboardReachesTheListAndScreenReadersNameTheControls) {
+    auto frm = MakeWindow();
+    frm->ShowMainWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frm.get()));
+    // With nothing listed, Down stays in the search field.
+    QTest::keyClick(Parts(*frm).cboSearch, Qt::Key_Down);
+    EXPECT_EQ(frm->focusWidget(), Parts(*frm).cboSearch);
+
+    Parts(*frm).lvwResults->AddRow({"Jane Smith", "+1 555 0101", "Engineering"});
+    Parts(*frm).lvwResults->AddRow({"Sam Smith", "+1 555 0199", "Support"});
+    QTest::keyClick(Parts(*frm).cboSearch, Qt::Key_Down);
+    EXPECT_EQ(frm->focusWidget(), Parts(*frm).lvwResults);
+    ASSERT_NE(Parts(*frm).lvwResults->currentItem(), nullptr);
+    EXPECT_EQ(Parts(*frm).lvwResults->currentItem()->text(0), "Jane Smith");
+    EXPECT_TRUE(Parts(*frm).lvwResults->currentItem()->isSelected());
+    QTest::keyClick(Parts(*frm).lvwResults, Qt::Key_Down);
+    EXPECT_EQ(Parts(*frm).lvwResults->currentItem()->text(0), "Sam Smith");
+    // The selection keeps its colours when the pop-up is not the active window.
+    const QPalette colours = Parts(*frm).lvwResults->palette();
+    EXPECT_EQ(colours.color(QPalette::Inactive, QPalette::Highlight),
+              colours.color(QPalette::Active, QPalette::Highlight));
+    QTest::keyClick(Parts(*frm).lvwResults, Qt::Key_Escape);
+    EXPECT_FALSE(frm->isVisible()) << "Esc in the list must hide the window too";
+
+    QStringList names;
+    for (QWidget* w : {static_cast<QWidget*>(Parts(*frm).cboSearch), static_cast<QWidget*>(Parts(*frm).cmdSearch),
+                       static_cast<QWidget*>(Parts(*frm).cmdSetup), static_cast<QWidget*>(Parts(*frm).cmdMax),
+                       static_cast<QWidget*>(Parts(*frm).cmdHide)})
+        names << QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
+    EXPECT_EQ(names.join("|"), QString("Search For :|Search|Setup|Grow or shrink|Hide"));
+}
+
+TEST_F(MainWindowTest, ASearchThatStopsEarlyLeavesTheUsersColumnWidths) {
+    settings.Write(NoDomain);
+    auto frm = MakeWindow();
+    Parts(*frm).lvwResults->AddRow({"Jane Smith", "+1 555 0101", "Engineering"});
+    Parts(*frm).lvwResults->header()->resizeSection(0, 37); // as a drag of the divider leaves it
+    QTest::mouseClick(Parts(*frm).cmdSearch, Qt::LeftButton);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(Parts(*frm).lvwResults->header()->sectionSize(0), 37);
+    EXPECT_EQ(Parts(*frm).lvwResults->topLevelItemCount(), 1);
 }
 
 TEST(StandardErrorText, AddsAFullStopOnlyAfterCharactersSortingAfterIt) {
@@ -396,7 +476,7 @@ TEST(Program, SecondStartEndsAtOnceWhileTheFirstRuns) {
     QProcess first, second;
     for (QProcess* p : {&first, &second})
         p->setProcessEnvironment(env);
-    first.start(FINDARO_BIN, {});
+    first.start(FINDARO_BIN, {"--no-such-option"}); // unknown arguments are ignored
     ASSERT_TRUE(first.waitForStarted());
     const QString socket = runtime.filePath("FINDARO.socket");
     EXPECT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(socket); }, 5000));
@@ -407,6 +487,49 @@ TEST(Program, SecondStartEndsAtOnceWhileTheFirstRuns) {
     EXPECT_EQ(first.state(), QProcess::Running);
     first.kill();
     first.waitForFinished();
+}
+
+TEST(Program, HelpAndVersionNeedNoDisplayAndWithoutOneItSaysWhyInOneLine) {
+    struct Case {
+        QStringList arguments;
+        QString display, wayland;
+        int exitCode;
+        QString out, err; // err: its start, one line
+    };
+    const Case cases[] = {
+        {{"--help"}, {}, {}, 0, "Usage: findaro [edit]\n", {}},
+        {{"edit", "--version"}, {}, {}, 0, "Findaro 1.0\n", {}},
+        {{}, {}, {}, 1, {}, "findaro: cannot start: no X display: DISPLAY is not set"},
+        {{}, {}, "wayland-0", 1, {},
+         "findaro: cannot start: this Wayland session offers no X server (XWayland), and "
+         "Findaro needs one: DISPLAY is not set"},
+        {{"edit"}, ":97", {}, 1, {}, "findaro: cannot start: the X display :97 does not answer"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.join(' ').toStdString() + " DISPLAY=" + c.display.toStdString());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "XDG_SESSION_TYPE", "QT_QPA_PLATFORM"})
+            env.remove(name);
+        if (!c.display.isEmpty())
+            env.insert("DISPLAY", c.display);
+        if (!c.wayland.isEmpty())
+            env.insert("WAYLAND_DISPLAY", c.wayland);
+        QProcess findaro;
+        findaro.setProcessEnvironment(env);
+        findaro.start(FINDARO_BIN, c.arguments);
+        ASSERT_TRUE(findaro.waitForFinished(5000));
+        EXPECT_EQ(findaro.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(findaro.exitCode(), c.exitCode);
+        const QString out = QString::fromUtf8(findaro.readAllStandardOutput());
+        const QString err = QString::fromUtf8(findaro.readAllStandardError());
+        if (c.err.isEmpty()) {
+            EXPECT_TRUE(out.startsWith(c.out)) << out.toStdString();
+            EXPECT_EQ(err, "");
+        } else {
+            EXPECT_EQ(out, "");
+            EXPECT_EQ(err, c.err + "\n");
+        }
+    }
 }
 
 } // namespace
