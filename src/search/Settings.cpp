@@ -4,6 +4,7 @@
 #include "base/AtomicFile.h"
 #include "base/ExecutablePath.h"
 #include "base/PathParts.h"
+#include "search/Columns.h"
 #include "search/ProfileFile.h"
 
 #include <algorithm>
@@ -48,37 +49,16 @@ std::string ExactSettingsPath() {
     return SettingsPathForExecutable(exe);
 }
 
-// The integer keys in the order a save writes them; DNCount and DomainName
-// have their own places among them (see SaveSettings).
+// The integer keys in the order a save writes them: SearchType, the search
+// fields and the columns (from their one catalogue), then these; DNCount and
+// DomainName have their own places among them (see SaveSettings).
 struct IntKey {
-    const char* Name;
-    int32_t TOptionsRec::*Field;
+    const char* Key;
+    int32_t TOptionsRec::*Flag;
     int32_t Default;
 };
 
-const IntKey FlagsBeforeDNCount[] = {
-    {"SearchName", &TOptionsRec::SearchName, 1},
-    {"SearchDisplayName", &TOptionsRec::SearchDisplayName, 1},
-    {"SearchSurname", &TOptionsRec::SearchSurname, 1},
-    {"SearchFirstName", &TOptionsRec::SearchFirstName, 1},
-    {"SearchTelephoneNumber", &TOptionsRec::SearchTelephoneNumber, 0},
-    {"SearchSAMAccountName", &TOptionsRec::SearchSAMAccountName, 0},
-    {"SearchUPN", &TOptionsRec::SearchUPN, 0},
-    {"DisplayName", &TOptionsRec::DisplayName, 1},
-    {"DisplayDisplayName", &TOptionsRec::DisplayDisplayName, 0},
-    {"DisplayGivenName", &TOptionsRec::DisplayGivenName, 0},
-    {"DisplaySurname", &TOptionsRec::DisplaySurname, 0},
-    {"DisplaySamAccountName", &TOptionsRec::DisplaySamAccountName, 0},
-    {"DisplayTelephoneNumber", &TOptionsRec::DisplayTelephoneNumber, 1},
-    {"DisplayMobilePhone", &TOptionsRec::DisplayMobilePhone, 0},
-    {"DisplayFax", &TOptionsRec::DisplayFax, 0},
-    {"DisplayIPPhone", &TOptionsRec::DisplayIPPhone, 0},
-    {"DisplayHomePhone", &TOptionsRec::DisplayHomePhone, 0},
-    {"DisplayPager", &TOptionsRec::DisplayPager, 0},
-    {"DisplayDescription", &TOptionsRec::DisplayDescription, 0},
-    {"DisplayOffice", &TOptionsRec::DisplayOffice, 0},
-    {"DisplayDepartment", &TOptionsRec::DisplayDepartment, 1},
-    {"DisplayCompany", &TOptionsRec::DisplayCompany, 0},
+const IntKey SizesBeforeDNCount[] = {
     {"FormWidth", &TOptionsRec::FormWidth, 500},
     {"FormHeight", &TOptionsRec::FormHeight, 400},
     {"MaxResults", &TOptionsRec::MaxResults, 100},
@@ -119,15 +99,16 @@ std::set<int32_t> PresentContainerNumbers(const TProfile& profile, int32_t count
     return numbers;
 }
 
-void WriteInts(TProfile& profile, const IntKey* begin, const IntKey* end) {
-    for (const IntKey* k = begin; k != end; ++k)
-        profile.Write(Section, k->Name, std::to_string(OptionsRec.*(k->Field)));
+// Any table whose rows carry Key, Flag and Default.
+template <typename Rows> void WriteInts(TProfile& profile, const Rows& rows) {
+    for (const auto& k : rows)
+        profile.Write(Section, k.Key, std::to_string(OptionsRec.*(k.Flag)));
 }
 
-void ReadInts(const TProfile& profile, const IntKey* begin, const IntKey* end) {
-    for (const IntKey* k = begin; k != end; ++k) {
-        std::string name = k->Field == &TOptionsRec::SearchTimeout ? "SearchTimeOut" : k->Name;
-        OptionsRec.*(k->Field) = profile.ReadInt(Section, name, k->Default);
+template <typename Rows> void ReadInts(const TProfile& profile, const Rows& rows) {
+    for (const auto& k : rows) {
+        std::string name = k.Flag == &TOptionsRec::SearchTimeout ? "SearchTimeOut" : k.Key;
+        OptionsRec.*(k.Flag) = profile.ReadInt(Section, name, k.Default);
     }
 }
 
@@ -190,9 +171,11 @@ void LoadSettings() {
     // Only the low 8 bits count: 256 reads as 0, 257 as 1.
     const int32_t searchType = profile.ReadInt(Section, "SearchType", 1);
     OptionsRec.SearchType = static_cast<int8_t>(static_cast<uint8_t>(searchType & 0xFF));
-    ReadInts(profile, std::begin(FlagsBeforeDNCount), std::end(FlagsBeforeDNCount));
-    ReadInts(profile, std::begin(FlagsBeforeDomainName), std::end(FlagsBeforeDomainName));
-    ReadInts(profile, std::begin(FlagsAfterDomainName), std::end(FlagsAfterDomainName));
+    ReadInts(profile, SearchFieldTable());
+    ReadInts(profile, ResultColumnTable());
+    ReadInts(profile, SizesBeforeDNCount);
+    ReadInts(profile, FlagsBeforeDomainName);
+    ReadInts(profile, FlagsAfterDomainName);
 
     OptionsRec.DomainName = profile.ReadString(Section, "DomainName", "");
 
@@ -225,11 +208,13 @@ void SaveSettings() {
     // Every key applied to the text as read, then one write: a save that
     // fails leaves the file exactly as it was.
     profile.Write(Section, "SearchType", std::to_string(OptionsRec.SearchType));
-    WriteInts(profile, std::begin(FlagsBeforeDNCount), std::end(FlagsBeforeDNCount));
+    WriteInts(profile, SearchFieldTable());
+    WriteInts(profile, ResultColumnTable());
+    WriteInts(profile, SizesBeforeDNCount);
     profile.Write(Section, "DNCount", std::to_string(OptionsRec.SearchDN.size()));
-    WriteInts(profile, std::begin(FlagsBeforeDomainName), std::end(FlagsBeforeDomainName));
+    WriteInts(profile, FlagsBeforeDomainName);
     const bool domainWritten = profile.Write(Section, "DomainName", OptionsRec.DomainName);
-    WriteInts(profile, std::begin(FlagsAfterDomainName), std::end(FlagsAfterDomainName));
+    WriteInts(profile, FlagsAfterDomainName);
 
     // Higher numbers left by a longer list stay; DNCount keeps them unread.
     bool containersWritten = true;
