@@ -50,7 +50,8 @@ are printed as blanks.
 Exit status:
   0   every container was searched (an empty table included)
   1   the run ended before searching: no directory server for the domain, no
-      connection, or the bind was refused; nothing is printed on standard output
+      connection, the bind was refused, or no container is set and the
+      default one could not be read; nothing is printed on standard output
   2   the search of at least one container failed; the rows of the others are
       printed
   64  wrong command line, or the settings file given with --ini does not exist

@@ -3,14 +3,17 @@
 // user, search, and keep the entries. Never throws; returns LDAP result codes.
 
 #include "directory/LdapEntries.h"
+#include "directory/LdapHandle.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
-struct ldap;
-struct ldapmsg;
+// How long the client waits for the answer of a search whose server-side time
+// limit is `timeLimit` seconds (0 or less: none): the limit plus a margin for
+// the answer, within a ceiling.
+int32_t SearchWaitSeconds(int32_t timeLimit);
 
 class TQMLDAP {
   public:
@@ -37,12 +40,12 @@ class TQMLDAP {
     std::string DiagnosticText() const;
     int32_t Unbind();
 
-    ldap* Connection = nullptr;
+    TLdapHandle Connection; // closes itself; Unbind only closes it sooner
     int32_t LastResult = 0;
     std::vector<std::string> AttributeNames;
     std::vector<std::unique_ptr<TQMLDObject>> Entries;
     int32_t Scope = 1;
-    ldapmsg* SearchResult = nullptr;
+    TLdapMessage SearchResult; // the answer being read; empty outside Search
     bool Partial = false;
     int32_t EntryCount = 0;
     std::string BaseDN;
@@ -53,4 +56,6 @@ class TQMLDAP {
 
     int32_t timeLimit_ = 0; // bounds the client's own wait for a search
     int32_t sizeLimit_ = 0; // held on our side too: some servers ignore it
+    bool chaseReferrals_ = false;
+    bool bound_ = false; // referred connections are bound as this one was
 };

@@ -403,9 +403,11 @@ void TfrmMain::Exit1Click() {
 }
 
 void TfrmMain::Timer1Timer() {
+    // One look is enough: the file's presence was settled at start-up, and a
+    // timer left running would wake the program every two seconds for ever.
+    Timer1->stop();
     if (!FirstRun)
         return;
-    Timer1->stop();
     FirstRun = false;
     ShowMessage(FirstRunNotice, ProductName, MessageIcon::Warning);
 }

@@ -8,20 +8,7 @@
 #include <set>
 #include <stdexcept>
 
-#ifndef FINDARO_WEBSITE
-#error "FINDARO_WEBSITE must be defined by the build"
-#endif
-#ifndef FINDARO_COPYRIGHT
-#error "FINDARO_COPYRIGHT must be defined by the build"
-#endif
-
 TOptionsRec OptionsRec;
-
-const char* const ProductName = "Findaro";
-const char* const HelpFileName = "Findaro.chm";
-const double ProgramVersion = 1.0;
-const char* const WebSiteAddress = FINDARO_WEBSITE;
-const char* const CopyrightLine = FINDARO_COPYRIGHT;
 
 namespace {
 

@@ -2,6 +2,8 @@
 // The one settings record of the process and its INI file beside the
 // executable.
 
+#include "BuildInfo.h" // the identity constants, still reached through this header
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -44,13 +46,6 @@ struct TOptionsRec {
 };
 
 extern TOptionsRec OptionsRec;
-
-// Identity constants.
-extern const char* const ProductName;  // "Findaro"
-extern const char* const HelpFileName; // "Findaro.chm"
-extern const double ProgramVersion;    // 1.0
-extern const char* const WebSiteAddress;
-extern const char* const CopyrightLine;
 
 // The executable's path with its extension replaced by ".INI", unless a
 // path was set with SetSettingsFilePath (the terminal front end, tests).

@@ -49,19 +49,19 @@ class MainWindowDomainTest : public ::testing::Test {
 TEST_F(MainWindowDomainTest, EnterSearchesTheDomainAndFillsTheList) {
     auto frm = MakeWindow();
     frm->ShowMainWindow();
-    Type(frm->cboSearch, "smith");
-    QTest::keyClick(frm->cboSearch, Qt::Key_Return);
+    Type(Parts(*frm).cboSearch, "smith");
+    QTest::keyClick(Parts(*frm).cboSearch, Qt::Key_Return);
     EXPECT_TRUE(boxes.boxes.empty());
     EXPECT_EQ(frm->height(), 400);
-    EXPECT_EQ(frm->lblStatus->text(), "");
-    EXPECT_EQ(Names(*frm->lvwResults).join("|"), "Adam Smithers|Jane Smith|Smith, John");
+    EXPECT_EQ(Parts(*frm).lblStatus->text(), "");
+    EXPECT_EQ(Names(*Parts(*frm).lvwResults).join("|"), "Adam Smithers|Jane Smith|Smith, John");
 
     // Typing replaces the selected old text; non-ASCII text reaches the filter as UTF-8.
     frm->ShowMainWindow();
-    Type(frm->cboSearch, QString::fromUtf8("Zoë"));
-    QTest::keyClick(frm->cboSearch, Qt::Key_Return);
-    ASSERT_EQ(frm->lvwResults->topLevelItemCount(), 1);
-    const QTreeWidgetItem* row = frm->lvwResults->topLevelItem(0);
+    Type(Parts(*frm).cboSearch, QString::fromUtf8("Zoë"));
+    QTest::keyClick(Parts(*frm).cboSearch, Qt::Key_Return);
+    ASSERT_EQ(Parts(*frm).lvwResults->topLevelItemCount(), 1);
+    const QTreeWidgetItem* row = Parts(*frm).lvwResults->topLevelItem(0);
     EXPECT_EQ(row->text(0), QString::fromUtf8("Zoë Müller"));
     EXPECT_EQ(row->text(1), "+49 30 1234567");
     EXPECT_EQ(row->text(2), "Berlin 2.14");
@@ -76,9 +76,9 @@ TEST_F(MainWindowDomainTest, ColumnsFitTheLongestNamesInAFiveHundredPixelWindow)
     auto frm = MakeWindow();
     frm->ShowMainWindow();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(frm.get()));
-    frm->cboSearch->setText(""); // everybody, the longest names among them
-    QTest::keyClick(frm->cboSearch, Qt::Key_Return);
-    TResultsList& list = *frm->lvwResults;
+    Parts(*frm).cboSearch->setText(""); // everybody, the longest names among them
+    QTest::keyClick(Parts(*frm).cboSearch, Qt::Key_Return);
+    TResultsList& list = *Parts(*frm).lvwResults;
     ASSERT_GE(list.topLevelItemCount(), 8);
     ASSERT_EQ(list.width(), 490);
     for (int r = 0; r < list.topLevelItemCount(); ++r)
@@ -90,7 +90,7 @@ TEST_F(MainWindowDomainTest, ColumnsFitTheLongestNamesInAFiveHundredPixelWindow)
     list.header()->resizeSection(0, 30);
     QTest::qWait(50);
     EXPECT_EQ(list.header()->sectionSize(0), 30);
-    QTest::keyClick(frm->cboSearch, Qt::Key_Return);
+    QTest::keyClick(Parts(*frm).cboSearch, Qt::Key_Return);
     EXPECT_EQ(list.header()->sectionSize(0), fitted);
 }
 
@@ -189,8 +189,8 @@ TEST_F(MainWindowDomainTest, StatusLineSaysWhyARunStopped) {
     auto run = [&] {
         auto frm = MakeWindow();
         frm->ShowMainWindow();
-        frm->cboSearch->setText("smith");
-        QTest::keyClick(frm->cboSearch, Qt::Key_Return);
+        Parts(*frm).cboSearch->setText("smith");
+        QTest::keyClick(Parts(*frm).cboSearch, Qt::Key_Return);
         return StatusText(*frm).toStdString();
     };
 

@@ -3,6 +3,7 @@
 #include "search/SearchRecorder.h"
 
 #include "DomainPeers.h"
+#include "directory/DirectoryTestSupport.h"
 
 #include "search/Diagnostics.h"
 #include "search/SearchRun.h"
@@ -15,6 +16,7 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <filesystem>
+#include <memory>
 #include <netinet/in.h>
 #include <string>
 #include <sys/socket.h>
@@ -295,4 +297,29 @@ TEST_F(SearchRun, UnreachableControllerEndsAfterTheConnectionBound) {
               (Lines{"SetStatus:Connecting to Directory",
                      "SetStatus:cannot reach dc9." + zone +
                          ": check the network, then search again"}));
+}
+
+// No container, and a controller that stops answering once the run is bound:
+// the root entry cannot be read. The run says so rather than passing an empty
+// table off as a search that found nobody.
+TEST_F(SearchRun, UnreadableRootEntryWithoutAContainerIsAFailure) {
+    std::unique_ptr<dirtest::StoppedController> stopped;
+    view.OnCall = [&](const std::string& call) {
+        if (call == "ClearRows" && !stopped)
+            stopped = std::make_unique<dirtest::StoppedController>();
+    };
+    const SearchOutcome outcome = Run("smith");
+    ASSERT_TRUE(stopped && stopped->stopped());
+    stopped.reset();
+
+    EXPECT_EQ(outcome, SearchOutcome::NoContainer);
+    EXPECT_TRUE(OptionsRec.SearchDN.empty());
+    const Lines messages = Messages(log);
+    ASSERT_GE(messages.size(), 2u) << ::testing::PrintToString(messages);
+    EXPECT_EQ(messages[messages.size() - 2], "Error Reading Default Container");
+    EXPECT_EQ(messages.back().rfind("   Status Code = ", 0), 0u);
+    EXPECT_NE(messages.back(), "   Status Code = 0");
+    EXPECT_TRUE(view.CallsOf("AddRow").empty());
+    EXPECT_EQ(view.Calls.back(), "SetStatusLater:The default container could not be read - "
+                                 "Check the diagnostics screen for details");
 }
