@@ -37,18 +37,6 @@ TQMLDAPBrowse::TQMLDAPBrowse() = default;
 
 TQMLDAPBrowse::~TQMLDAPBrowse() = default;
 
-int32_t TQMLDAPBrowse::Connect(const std::string& hostName) {
-    const int32_t result = connectHost(Connection, hostName);
-    if (Connection) // no handle, no connection attempt to record
-        LastResult = result;
-    return result;
-}
-
-int32_t TQMLDAPBrowse::Bind() {
-    LastResult = bindWithin(Connection, kBindWaitSeconds);
-    return LastResult;
-}
-
 int32_t TQMLDAPBrowse::SetBaseDN(const std::string& dn) {
     BaseDN = dn;
     return 0;

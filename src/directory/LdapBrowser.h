@@ -8,21 +8,17 @@
 #include <string>
 #include <vector>
 
-class TQMLDAPBrowse {
+class TQMLDAPBrowse : public TLdapSession {
   public:
     TQMLDAPBrowse();
     ~TQMLDAPBrowse(); // closes the connection when Connect created a handle
     TQMLDAPBrowse(const TQMLDAPBrowse&) = delete;
     TQMLDAPBrowse& operator=(const TQMLDAPBrowse&) = delete;
 
-    int32_t Connect(const std::string& hostName);
-    int32_t Bind();
     int32_t SetBaseDN(const std::string& dn);
     int32_t ListChildren(std::vector<std::string>& names, std::vector<std::string>& dns);
     int32_t ReadRootDSE(std::vector<std::string>& names, std::vector<std::string>& values);
 
-    TLdapHandle Connection;
-    int32_t LastResult = 0;
     TLdapMessage SearchResult; // the answer being read; empty outside the reads
     bool Partial = false;
     int32_t EntryCount = 0;

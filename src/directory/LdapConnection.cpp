@@ -29,19 +29,6 @@ TQMLDAP::TQMLDAP() = default;
 
 TQMLDAP::~TQMLDAP() = default;
 
-int32_t TQMLDAP::Connect(const std::string& hostName) {
-    const int32_t result = connectHost(Connection, hostName);
-    if (Connection) // no handle, no connection attempt to record
-        LastResult = result;
-    return result;
-}
-
-int32_t TQMLDAP::Bind() {
-    LastResult = bindWithin(Connection, kBindWaitSeconds);
-    bound_ = LastResult == 0;
-    return LastResult;
-}
-
 int32_t TQMLDAP::AddAttribute(const std::string& name) {
     AttributeNames.push_back(name);
     return 0;
@@ -170,7 +157,7 @@ std::string TQMLDAP::ErrorText() const {
 }
 
 std::string TQMLDAP::DiagnosticText() const {
-    if (Connection == nullptr)
+    if (!Connection)
         return {};
     char* raw = nullptr;
     ldap_get_option(Connection.get(), LDAP_OPT_DIAGNOSTIC_MESSAGE, &raw);

@@ -15,15 +15,13 @@
 // the answer, within a ceiling.
 int32_t SearchWaitSeconds(int32_t timeLimit);
 
-class TQMLDAP {
+class TQMLDAP : public TLdapSession {
   public:
     TQMLDAP();
     ~TQMLDAP(); // also closes a connection that nobody unbound
     TQMLDAP(const TQMLDAP&) = delete;
     TQMLDAP& operator=(const TQMLDAP&) = delete;
 
-    int32_t Connect(const std::string& hostName);
-    int32_t Bind();
     int32_t AddAttribute(const std::string& name);
     int32_t SetFilter(const std::string& filter);
     int32_t SetSizeLimit(int32_t count);
@@ -40,8 +38,6 @@ class TQMLDAP {
     std::string DiagnosticText() const;
     int32_t Unbind();
 
-    TLdapHandle Connection; // closes itself; Unbind only closes it sooner
-    int32_t LastResult = 0;
     std::vector<std::string> AttributeNames;
     std::vector<std::unique_ptr<TQMLDObject>> Entries;
     int32_t Scope = 1;
@@ -57,5 +53,4 @@ class TQMLDAP {
     int32_t timeLimit_ = 0; // bounds the client's own wait for a search
     int32_t sizeLimit_ = 0; // held on our side too: some servers ignore it
     bool chaseReferrals_ = false;
-    bool bound_ = false; // referred connections are bound as this one was
 };

@@ -180,3 +180,18 @@ std::string entryDn(LDAP* handle, LDAPMessage* entry) {
 }
 
 } // namespace findaro::ldapsession
+
+int32_t TLdapSession::Connect(const std::string& hostName) {
+    using namespace findaro::ldapsession;
+    const int32_t result = connectHost(Connection, hostName);
+    if (Connection) // no handle, no connection attempt to record
+        LastResult = result;
+    return result;
+}
+
+int32_t TLdapSession::Bind() {
+    using namespace findaro::ldapsession;
+    LastResult = bindWithin(Connection, kBindWaitSeconds);
+    bound_ = LastResult == 0;
+    return LastResult;
+}

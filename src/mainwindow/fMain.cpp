@@ -1,5 +1,6 @@
 #include "mainwindow/fMain.h"
 
+#include "mainwindow/ErrorBox.h"
 #include "mainwindow/GlobalHotkey.h"
 #include "mainwindow/ResultsList.h"
 #include "mainwindow/WindowActivation.h"
@@ -176,6 +177,10 @@ TfrmMain::~TfrmMain() {
 void TfrmMain::FormCreate(const QStringList& arguments) {
     FirstRun = !QFileInfo::exists(QString::fromStdString(SettingsFilePath()));
     LoadSettings();
+    // Said once; the program carries on with the defaults.
+    if (const std::string error = SettingsReadError(); !error.empty())
+        QTimer::singleShot(0, this,
+                           [error] { ShowStandardErrorBox(QString::fromStdString(error)); });
     Resize(OptionsRec.FormWidth, CollapsedHeight);
     BuildResultColumns(*lvwResults, OptionsRec);
     if (OptionsRec.HookHotkey) {

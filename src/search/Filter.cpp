@@ -2,6 +2,8 @@
 
 #include "search/Columns.h"
 
+#include <algorithm>
+
 std::string EscapeFilterValue(const std::string& text) {
     // RFC 4515 wants "*" escaped too; it stays a wildcard here because users
     // type it as one.
@@ -34,6 +36,11 @@ std::string BuildFilter(const TOptionsRec& options, const std::string& searchTex
         value += "*";
     else if (options.SearchType == 2)
         value = "*" + value + "*";
+    // libldap refuses an empty piece between two wildcards ("**"), so that an
+    // empty text in mode 2 could not be searched at all; one stands for many.
+    value.erase(std::unique(value.begin(), value.end(),
+                            [](char a, char b) { return a == '*' && b == '*'; }),
+                value.end());
 
     std::string terms;
     int count = 0;

@@ -69,6 +69,13 @@ class SettingsScope {
     std::string path_;
 };
 
+// The whole status text: a long one is shown shortened, with all of it in
+// the tool tip.
+inline QString StatusText(const TfrmMain& frm) {
+    const QLabel* status = frm.findChild<QLabel*>(QStringLiteral("lblStatus"));
+    return status->toolTip().isEmpty() ? status->text() : status->toolTip();
+}
+
 // Where Qt's own item layout puts a cell's text, and whether the text fits
 // there unshortened.
 inline bool CellElided(const TResultsList& list, int row, int column) {
@@ -129,11 +136,4 @@ inline bool State(const TfrmMain& frm, const char* name) {
     if (!value.isValid())
         throw std::logic_error(std::string("no property named ") + name);
     return value.toBool();
-}
-
-// The whole status text: a long one is shown shortened, with all of it in
-// the tool tip.
-inline QString StatusText(const TfrmMain& frm) {
-    const QLabel* status = Parts(frm).lblStatus;
-    return status->toolTip().isEmpty() ? status->text() : status->toolTip();
 }

@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <sys/stat.h>
 
 namespace {
 
@@ -315,6 +316,23 @@ TEST_F(MainWindowTest, FirstRunNoticeComesOnceAndOnlyWithoutASettingsFile) {
                  "Welcome to Findaro.\r\n\r\nNo Findaro.ini configuration file found.\r\n\r\n"
                  "To configure Findaro, right click on the phone icon in the status bar and "
                  "select Setup");
+}
+
+TEST_F(MainWindowTest, UnreadableSettingsFileIsSaidOnceAndTheDefaultsServe) {
+    // A folder in the file's place cannot be read, by root either.
+    const std::string path = SettingsFilePath();
+    ASSERT_EQ(::mkdir(path.c_str(), 0755), 0);
+    auto frm = MakeWindow();
+    EXPECT_FALSE(State(*frm, "FirstRun")) << "the file exists: no first-run notice";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !boxes.boxes.empty(); }, 4000));
+    QTest::qWait(2500); // at least one tick of the first-run timer
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Findaro");
+    EXPECT_EQ(boxes.boxes[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(boxes.boxes[0].text,
+              QString::fromStdString("Cannot read " + path + ": Is a directory."));
+    EXPECT_EQ(frm->width(), 500);
+    EXPECT_EQ(OptionsRec.MaxResults, 100);
 }
 
 TEST_F(MainWindowTest, HideConfigDisablesBothSetupEntriesUnlessStartedWithEdit) {

@@ -42,20 +42,20 @@ TEST(BuildFilter, FollowsSearchTypeAndFlags) {
         {"", 0, 0, "(&(objectClass=user))"},
         {"", 0, Name, "(&(objectClass=user)(name=))"},
         {"", 1, Name, "(&(objectClass=user)(name=*))"},
-        {"", 2, Name, "(&(objectClass=user)(name=**))"},
+        {"", 2, Name, "(&(objectClass=user)(name=*))"}, // "**" would be refused
         {" jo ", 1, Name, "(&(objectClass=user)(name= jo *))"},
         // Any other mode matches exactly; the byte keeps only 8 bits.
         {"smith", 3, Name, "(&(objectClass=user)(name=smith))"},
         {"smith", -1, Name, "(&(objectClass=user)(name=smith))"},
         // Parentheses and backslashes are escaped, an asterisk stays a wildcard.
         {"smi*", 0, Name, "(&(objectClass=user)(name=smi*))"},
-        {"*ith", 2, Name, "(&(objectClass=user)(name=**ith*))"},
+        {"*ith", 2, Name, "(&(objectClass=user)(name=*ith*))"},
         {"a(b", 1, Name, "(&(objectClass=user)(name=a\\28b*))"},
         {"Smith, John (Sales)", 0, Display | Surname,
          "(&(objectClass=user)(|(displayName=Smith, John \\28Sales\\29)"
          "(sn=Smith, John \\28Sales\\29)))"},
         {"a\\2a", 0, Name, "(&(objectClass=user)(name=a\\5c2a))"},
-        {")(|(sn=*", 1, Name, "(&(objectClass=user)(name=\\29\\28|\\28sn=**))"},
+        {")(|(sn=*", 1, Name, "(&(objectClass=user)(name=\\29\\28|\\28sn=*))"},
         {"Zo\xC3\xAB", 1, Surname, "(&(objectClass=user)(sn=Zo\xC3\xAB*))"},
         // Table order, whichever flags are on.
         {"x", 0, Upn | Name | First | Display,

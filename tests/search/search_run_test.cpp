@@ -2,8 +2,8 @@
 
 #include "search/SearchRecorder.h"
 
-#include "DomainPeers.h"
 #include "directory/DirectoryTestSupport.h"
+#include "DomainPeers.h"
 
 #include "search/Diagnostics.h"
 #include "search/SearchRun.h"

@@ -1,4 +1,4 @@
-// Null backend: whatever platform Qt picks by itself.
+// Null backend: Qt chooses its display platform itself.
 #include "mainwindow/DisplayPlatform.h"
 
 bool ChooseDisplayPlatform(std::string&) {
