@@ -77,6 +77,15 @@ TResultsList::TResultsList(QWidget* parent) : QTreeWidget(parent) {
         colours.setColor(QPalette::Inactive, role, colours.color(QPalette::Active, role));
     setPalette(colours);
 
+    // Rows removed by any means take their estimates with them; the next fit
+    // starts afresh from the rows that are left.
+    const auto forgetEstimates = [this] {
+        estimates_.clear();
+        advancesStale_ = true;
+    };
+    connect(model(), &QAbstractItemModel::modelAboutToBeReset, this, forgetEstimates);
+    connect(model(), &QAbstractItemModel::rowsAboutToBeRemoved, this, forgetEstimates);
+
     connect(header(), &QHeaderView::sectionClicked, this, &TResultsList::SortByColumn);
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this, &TResultsList::ShowContextMenu);
@@ -84,6 +93,11 @@ TResultsList::TResultsList(QWidget* parent) : QTreeWidget(parent) {
         if (const QUrl address = CallAddress(*row, column); !address.isEmpty())
             QDesktopServices::openUrl(address);
     });
+}
+
+TResultsList::~TResultsList() {
+    // The tree's own destructor removes the rows after our members are gone.
+    disconnect(model(), nullptr, this, nullptr);
 }
 
 void TResultsList::ClearRows() {

@@ -16,6 +16,7 @@ class TResultsList : public QTreeWidget, public IResultsTable {
     Q_OBJECT
   public:
     explicit TResultsList(QWidget* parent = nullptr);
+    ~TResultsList() override;
 
     void ClearRows() override;
     void ClearColumns() override;

@@ -42,7 +42,7 @@ std::string NoServerStatus(const std::string& domainName) {
         }
     }
     return "no domain controller found for " + named + ": check " +
-           (domainName.empty() ? "the DNS settings" : "DomainName in the settings");
+           (domainName.empty() ? "the DNS settings" : "DomainName");
 }
 
 std::string ConnectFailedStatus(const std::string& host) {

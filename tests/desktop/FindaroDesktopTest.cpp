@@ -10,8 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <optional>
 #include <thread>
 
@@ -326,6 +328,39 @@ TEST_F(FindaroOnDesktop, SecondStartShowsTheFocusedBarAndEnds) {
     }
     key("Escape");
     EXPECT_TRUE(waitUntil([&] { return !barShown(); }));
+}
+
+// What another program gets when it pastes: xclip asks the X server for a
+// selection's text ("clipboard" or "primary").
+std::string pasted(const std::string& selection) {
+    const std::string command = "timeout 5 xclip -o -selection " + selection + " 2>/dev/null";
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+    std::string text;
+    char buffer[256];
+    while (pipe && fgets(buffer, sizeof buffer, pipe.get()))
+        text += buffer;
+    return text;
+}
+
+// Down from the search field reaches the first row; Ctrl+C puts it on the
+// clipboard and the primary selection, cells parted by tabs.
+TEST_F(FindaroOnDesktop, CtrlCCopiesTheRowForOtherPrograms) {
+    const char* base = std::getenv("FINDARO_TEST_BASE");
+    ASSERT_TRUE(base) << "FINDARO_TEST_BASE is not set: run inside tests/harness/with-test-domain";
+    writeSettings(std::string("DNCount=1\nSearchChildren=1\nSearchDN0=OU=Staff,") + base + "\n");
+    ASSERT_NO_FATAL_FAILURE(startWithHotKey());
+    key("super+p");
+    ASSERT_TRUE(waitUntil([&] { return barAt(30) && barFocused(); }));
+    type("zo");
+    key("Return");
+    ASSERT_TRUE(waitUntil([&] { return listTextLines(*desk_, placed(FormHeight)) == 2; }))
+        << "Zoë Müller was not listed";
+    key("Down");
+    key("ctrl+c");
+    const std::string row = "Zo\xC3\xAB M\xC3\xBCller\t+49 30 1234567\tSales";
+    EXPECT_TRUE(waitUntil([&] { return pasted("clipboard") == row; }, 3s))
+        << "clipboard: " << pasted("clipboard");
+    EXPECT_EQ(pasted("primary"), row);
 }
 
 // With HookHotkey off the program leaves Super+P to others, and the key

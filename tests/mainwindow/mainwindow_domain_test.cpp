@@ -214,7 +214,7 @@ TEST_F(MainWindowDomainTest, StatusLineSaysWhyARunStopped) {
 
     // An unknown domain, named.
     settings.Write("DomainName=NOSUCHDOMAIN\r\n");
-    EXPECT_EQ(run(), "no domain controller found for NOSUCHDOMAIN: check DomainName in the settings");
+    EXPECT_EQ(run(), "no domain controller found for NOSUCHDOMAIN: check DomainName");
     EXPECT_EQ(boxes.boxes.size(), 1u) << "the message box stays as it was";
 
     // And the run after all that still searches.

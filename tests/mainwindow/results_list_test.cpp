@@ -113,6 +113,12 @@ TEST(ResultsList, ColumnsFitTheirWidestCellUpToTwoThirdsAndTheLastTakesTheRest) 
         }
     }
 
+    // Rows taken away by any means leave nothing behind for the next fit.
+    f.list.clear();
+    f.list.AddRow({"Al", "", "", "IT"});
+    f.list.FitColumns();
+    EXPECT_EQ(f.list.header()->sectionSize(0), f.list.header()->sectionSizeHint(0));
+
     // Narrow contents: the last column fills the list to its right edge.
     ListFixture narrow({"Name", "Department"});
     narrow.list.AddRow({"Al", "IT"});

@@ -218,8 +218,7 @@ TEST_F(SearchRun, NoServerForTheDomain) {
     // The status line names the domain while the box is up and after it.
     EXPECT_EQ(view.Calls,
               (Lines{"BusyCursor:on", "RepaintWindow", "SetStatus:Connecting to Directory",
-                     "SetStatus:no domain controller found for NOSUCHDOMAIN: check DomainName "
-                     "in the settings",
+                     "SetStatus:no domain controller found for NOSUCHDOMAIN: check DomainName",
                      "BusyCursor:off",
                      "ShowMessage:No LDAP Server for this domain could be found|Findaro|Error"}));
 }
