@@ -1,5 +1,6 @@
 #include "mainwindow/fMain.h"
 
+#include "config/fsetup.h"
 #include "mainwindow/GlobalHotkey.h"
 #include "mainwindow/ResultsList.h"
 #include "mainwindow/WindowActivation.h"
@@ -157,6 +158,10 @@ TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent)
     windowHandle()->installEventFilter(this);
 
     FormCreate(arguments);
+
+    frmSetup = new TfrmSetup(
+        {this, [this] { PlaceMainWindow(); }, [this] { BuildResultColumns(*lvwResults); }},
+        Diagnostics());
 }
 
 TfrmMain::~TfrmMain() {
@@ -253,9 +258,12 @@ void TfrmMain::RunSearch() {
     ::RunSearch(*this, Diagnostics(), cboSearch->text().toUtf8().toStdString());
 }
 
-// The configuration dialog attaches here: it takes the height FormHeight,
-// places the window and runs modally. Until it exists nothing happens.
-void TfrmMain::ShowSetupDialog() {}
+void TfrmMain::ShowSetupDialog() {
+    // Both ways in were disabled at start-up when the configuration is locked.
+    if (!cmdSetup->isEnabled() || !mniSetup->isEnabled())
+        return;
+    frmSetup->ShowSetupDialog();
+}
 
 void TfrmMain::SetStatus(const std::string& text) {
     lblStatus->setText(FromUtf8(text));
@@ -369,8 +377,8 @@ void TfrmMain::cmdHideClick() {
 }
 
 void TfrmMain::mniSetupClick() {
-    // The window is shown under the dialog; without a dialog yet there is
-    // nothing to show it for.
+    // The dialog stands on top of the window, which shows under it.
+    show();
     ShowSetupDialog();
 }
 
