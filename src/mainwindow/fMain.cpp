@@ -173,7 +173,7 @@ void TfrmMain::FormCreate(const QStringList& arguments) {
     FirstRun = !QFileInfo::exists(QString::fromStdString(SettingsFilePath()));
     LoadSettings();
     Resize(OptionsRec.FormWidth, CollapsedHeight);
-    BuildResultColumns(*lvwResults);
+    BuildResultColumns(*lvwResults, OptionsRec);
     if (OptionsRec.HookHotkey) {
         hotkey_ = CreateSuperPHotkey([this] { ShowMainWindow(); });
         if (hotkey_)
@@ -255,7 +255,7 @@ void TfrmMain::RunSearch() {
         bool& flag;
         ~Reset() { flag = false; }
     } reset{searching_};
-    ::RunSearch(*this, Diagnostics(), cboSearch->text().toUtf8().toStdString());
+    ::RunSearch(*this, Diagnostics(), cboSearch->text().toUtf8().toStdString(), OptionsRec);
 }
 
 void TfrmMain::ShowSetupDialog() {

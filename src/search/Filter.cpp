@@ -1,40 +1,20 @@
 #include "search/Filter.h"
 
-#include "search/Settings.h"
+#include "search/Columns.h"
 
-namespace {
-
-struct SearchTerm {
-    int32_t TOptionsRec::*Flag;
-    const char* Opening;
-};
-
-// The order of the terms in the filter, whatever order the flags were set in.
-const SearchTerm SearchTerms[] = {
-    {&TOptionsRec::SearchName, "(name="},
-    {&TOptionsRec::SearchDisplayName, "(displayName="},
-    {&TOptionsRec::SearchSurname, "(sn="},
-    {&TOptionsRec::SearchFirstName, "(givenName="},
-    {&TOptionsRec::SearchTelephoneNumber, "(telephoneNumber="},
-    {&TOptionsRec::SearchSAMAccountName, "(sAMAccountName="},
-    {&TOptionsRec::SearchUPN, "(userPrincipalName="},
-};
-
-} // namespace
-
-std::string BuildFilter(const std::string& searchText) {
+std::string BuildFilter(const TOptionsRec& options, const std::string& searchText) {
     // Deliberately not escaped: a typed "*" is a wildcard in every mode.
     std::string value = searchText;
-    if (OptionsRec.SearchType == 1)
+    if (options.SearchType == 1)
         value += "*";
-    else if (OptionsRec.SearchType == 2)
+    else if (options.SearchType == 2)
         value = "*" + value + "*";
 
     std::string terms;
     int count = 0;
-    for (const SearchTerm& t : SearchTerms) {
-        if (OptionsRec.*(t.Flag) != 0) {
-            terms += t.Opening + value + ")";
+    for (const SearchFieldDef& field : SearchFieldTable()) {
+        if (options.*field.Flag != 0) {
+            terms += std::string("(") + field.Attribute + "=" + value + ")";
             ++count;
         }
     }

@@ -1,6 +1,8 @@
 #pragma once
+#include "search/Settings.h"
+
 #include <string>
 
 // The LDAP filter for the typed text (UTF-8 bytes), from SearchType and the
-// Search* flags of OptionsRec. The text enters the filter verbatim.
-std::string BuildFilter(const std::string& searchText);
+// Search* flags of `options`. The text enters the filter verbatim.
+std::string BuildFilter(const TOptionsRec& options, const std::string& searchText);

@@ -65,34 +65,9 @@ class TConnectionCloser {
     bool closed_ = false;
 };
 
-struct RequestedAttribute {
-    int32_t TOptionsRec::*Flag;
-    const char* Name;
-};
-
-// The order is the column order; "Description" is requested as the server's
-// own schema spells it, the lookup afterwards ignores case anyway.
-const RequestedAttribute kRequestedAttributes[] = {
-    {&TOptionsRec::DisplayName, "name"},
-    {&TOptionsRec::DisplayDisplayName, "displayName"},
-    {&TOptionsRec::DisplayGivenName, "givenName"},
-    {&TOptionsRec::DisplaySurname, "sn"},
-    {&TOptionsRec::DisplaySamAccountName, "sAMAccountName"},
-    {&TOptionsRec::DisplayTelephoneNumber, "telephoneNumber"},
-    {&TOptionsRec::DisplayMobilePhone, "mobile"},
-    {&TOptionsRec::DisplayFax, "facsimileTelephoneNumber"},
-    {&TOptionsRec::DisplayIPPhone, "ipPhone"},
-    {&TOptionsRec::DisplayHomePhone, "homePhone"},
-    {&TOptionsRec::DisplayPager, "pager"},
-    {&TOptionsRec::DisplayDescription, "Description"},
-    {&TOptionsRec::DisplayOffice, "physicalDeliveryOfficeName"},
-    {&TOptionsRec::DisplayDepartment, "department"},
-    {&TOptionsRec::DisplayCompany, "company"},
-};
-
 // No container configured: the users' container of the server's default
 // naming context. The browser's own connection closes with it.
-void AddDefaultContainer(const std::string& host) {
+void AddDefaultContainer(const std::string& host, TOptionsRec& options) {
     TQMLDAPBrowse browser;
     browser.Connect(host);
     browser.Bind();
@@ -103,20 +78,21 @@ void AddDefaultContainer(const std::string& host) {
         if (strcasecmp(names[i].c_str(), "defaultNamingContext") != 0)
             continue;
         if (i < values.size() && !values[i].empty())
-            OptionsRec.SearchDN.push_back("CN=Users," + values[i]);
+            options.SearchDN.push_back("CN=Users," + values[i]);
         return;
     }
 }
 
 } // namespace
 
-void AddRequestedAttributes(TQMLDAP& connection) {
-    for (const RequestedAttribute& attribute : kRequestedAttributes)
-        if (OptionsRec.*attribute.Flag != 0)
-            connection.AddAttribute(attribute.Name);
+void AddRequestedAttributes(TQMLDAP& connection, const TOptionsRec& options) {
+    for (const ResultColumnDef& column : ResultColumnTable())
+        if (options.*column.Flag != 0)
+            connection.AddAttribute(column.Attribute);
 }
 
-SearchOutcome RunSearch(ISearchView& view, TDiagnosticsLog& log, const std::string& searchText) {
+SearchOutcome RunSearch(ISearchView& view, TDiagnosticsLog& log, const std::string& searchText,
+                        TOptionsRec& options) {
     bool errorFlag = false;
     TBusyCursor busy(view);
     view.RepaintWindow();
@@ -127,7 +103,7 @@ SearchOutcome RunSearch(ISearchView& view, TDiagnosticsLog& log, const std::stri
 
     view.SetStatus("Connecting to Directory");
     log.LogDiagnostic("Connecting to Directory");
-    const std::string host = FindDirectoryServer(OptionsRec.DomainName);
+    const std::string host = FindDirectoryServer(options.DomainName);
     if (host.empty()) {
         // The box waits for the user; it must not show the hourglass meanwhile.
         busy.Release();
@@ -151,33 +127,33 @@ SearchOutcome RunSearch(ISearchView& view, TDiagnosticsLog& log, const std::stri
     }
 
     log.LogDiagnostic("Adding Attributes");
-    AddRequestedAttributes(*ldap);
+    AddRequestedAttributes(*ldap, options);
 
     log.LogDiagnostic("Building Filter");
-    const std::string filter = BuildFilter(searchText);
+    const std::string filter = BuildFilter(options, searchText);
     log.LogDiagnostic("Filter : " + filter);
     ldap->SetFilter(filter);
 
     view.ResultsTable().ClearRows();
 
-    log.LogDiagnostic("Setting size limit of : " + std::to_string(OptionsRec.MaxResults));
-    ldap->SetSizeLimit(OptionsRec.MaxResults);
+    log.LogDiagnostic("Setting size limit of : " + std::to_string(options.MaxResults));
+    ldap->SetSizeLimit(options.MaxResults);
 
-    if (OptionsRec.SearchDN.empty())
-        AddDefaultContainer(host);
+    if (options.SearchDN.empty())
+        AddDefaultContainer(host, options);
 
     view.ProcessEvents();
 
     // The count is read afresh on every pass, as the list is the live setting.
-    for (size_t i = 0; i < OptionsRec.SearchDN.size(); ++i) {
+    for (size_t i = 0; i < options.SearchDN.size(); ++i) {
         view.SetStatus("Clear previous search");
         ldap->ClearResults();
 
-        const std::string dn = OptionsRec.SearchDN[i];
+        const std::string dn = options.SearchDN[i];
         ldap->SetBaseDN(dn);
-        ldap->SetSearchChildren(OptionsRec.SearchChildren);
-        ldap->SetReferrals(OptionsRec.SearchReferrals);
-        ldap->SetTimeLimit(OptionsRec.SearchTimeout);
+        ldap->SetSearchChildren(options.SearchChildren);
+        ldap->SetReferrals(options.SearchReferrals);
+        ldap->SetTimeLimit(options.SearchTimeout);
 
         view.SetStatus("Searching : " + dn);
         log.LogDiagnostic("Starting Search in : " + dn);
@@ -190,7 +166,7 @@ SearchOutcome RunSearch(ISearchView& view, TDiagnosticsLog& log, const std::stri
         }
         log.LogDiagnostic("Finished Search in : " + dn);
         view.SetStatus("Displaying Results");
-        AddResultRows(view.ResultsTable(), *ldap);
+        AddResultRows(view.ResultsTable(), *ldap, options);
     }
 
     closer.Close();

@@ -63,7 +63,7 @@ TEST(BuildFilter, FollowsSearchTypeAndFlags) {
         OptionsRec = TOptionsRec{};
         OptionsRec.SearchType = c.type;
         SetFlags(c.fields);
-        EXPECT_EQ(BuildFilter(c.text), c.expected)
+        EXPECT_EQ(BuildFilter(OptionsRec, c.text), c.expected)
             << "text '" << c.text << "' type " << int(c.type) << " fields " << c.fields;
     }
     OptionsRec = TOptionsRec{};
@@ -74,8 +74,19 @@ TEST(BuildFilter, AnyNonZeroFlagCountsAsOn) {
     OptionsRec.SearchType = 0;
     OptionsRec.SearchSurname = 5;
     OptionsRec.SearchUPN = -1;
-    EXPECT_EQ(BuildFilter("x"), "(&(objectClass=user)(|(sn=x)(userPrincipalName=x)))");
+    EXPECT_EQ(BuildFilter(OptionsRec, "x"), "(&(objectClass=user)(|(sn=x)(userPrincipalName=x)))");
     OptionsRec = TOptionsRec{};
 }
 
 } // namespace
+
+// The dialog and the tests work on copies: the record passed counts, not the
+// program's own.
+TEST(BuildFilter, ReadsTheRecordItIsGiven) {
+    OptionsRec = TOptionsRec{};
+    TOptionsRec copy;
+    copy.SearchType = 2;
+    copy.SearchFirstName = 1;
+    EXPECT_EQ(BuildFilter(copy, "an"), "(&(objectClass=user)(givenName=*an*))");
+    EXPECT_EQ(BuildFilter(OptionsRec, "an"), "(&(objectClass=user))");
+}

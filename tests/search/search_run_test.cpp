@@ -95,7 +95,7 @@ class SearchRun : public ::testing::Test {
         view.Calls.clear();
     }
 
-    SearchOutcome Run(const std::string& text) { return RunSearch(view, log, text); }
+    SearchOutcome Run(const std::string& text) { return RunSearch(view, log, text, OptionsRec); }
 
     std::string base;
     TSearchRecorder view;
