@@ -1,8 +1,8 @@
 #include "config/fsetup.h"
 
-#include "config/SetupCatalogue.h"
 #include "config/SpinEdit.h"
 #include "directory/LdapBrowser.h"
+#include "search/Columns.h"
 #include "search/Diagnostics.h"
 
 #include <QApplication>
@@ -270,8 +270,8 @@ QWidget* TfrmSetup::BuildSearchFieldsPage() {
     QWidget* page = HelpPage(1005);
     auto* fields = Named(new QGroupBox(QStringLiteral("Search the following fields")), "GroupBox2");
     auto* fieldsLayout = new QVBoxLayout(fields);
-    for (const TSetupFlagBox& box : SearchFieldBoxes()) {
-        auto* check = new QCheckBox(Text(box.Caption));
+    for (const SearchFieldDef& box : SearchFieldTable()) {
+        auto* check = new QCheckBox(Text(box.BoxCaption));
         check->setObjectName(QStringLiteral("chk") + QLatin1String(box.Key));
         fieldsLayout->addWidget(check);
         flagBoxes_.emplace_back(box.Flag, check);
@@ -316,11 +316,11 @@ QWidget* TfrmSetup::BuildDisplayPage() {
     auto* grid = new QGridLayout(fields);
     grid->setVerticalSpacing(2);
     grid->setHorizontalSpacing(24);
-    const std::vector<TSetupFlagBox> boxes = DisplayColumnBoxes();
+    const auto boxes = ResultColumnTable();
     // Nine in the left column, the rest in the right.
     const int leftRows = 9;
     for (size_t i = 0; i < boxes.size(); ++i) {
-        auto* check = new QCheckBox(Text(boxes[i].Caption));
+        auto* check = new QCheckBox(Text(boxes[i].BoxCaption));
         check->setObjectName(QStringLiteral("chk") + QLatin1String(boxes[i].Key));
         grid->addWidget(check, int(i) % leftRows, int(i) / leftRows);
         flagBoxes_.emplace_back(boxes[i].Flag, check);

@@ -160,7 +160,7 @@ TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent)
     FormCreate(arguments);
 
     frmSetup = new TfrmSetup(
-        {this, [this] { PlaceMainWindow(); }, [this] { BuildResultColumns(*lvwResults); }},
+        {this, [this] { PlaceMainWindow(); }, [this] { BuildResultColumns(*lvwResults, OptionsRec); }},
         Diagnostics());
 }
 
