@@ -1,10 +1,16 @@
 #include "config/SpinEdit.h"
 
+#include <QLineEdit>
+
 #include <algorithm>
 
 TSpinEdit::TSpinEdit(int minimum, int maximum, QWidget* parent) : QSpinBox(parent) {
     setRange(minimum, maximum);
     setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
+    // QSpinBox reports changes of its value, which stays within the range;
+    // its edit reports every keystroke, also of a number beyond it.
+    connect(this, &QSpinBox::textChanged, this, &TSpinEdit::Changed);
+    connect(lineEdit(), &QLineEdit::textEdited, this, &TSpinEdit::Changed);
 }
 
 int TSpinEdit::ShownValue() const {

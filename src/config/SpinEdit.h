@@ -14,6 +14,10 @@ class TSpinEdit : public QSpinBox {
     // range; the value when the text is no number.
     int ShownValue() const;
 
+  signals:
+    // Every change of the text: typed, spun or set by the program.
+    void Changed();
+
   protected:
     QValidator::State validate(QString& text, int& pos) const override;
     void fixup(QString& text) const override;

@@ -24,6 +24,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace {
 
@@ -61,7 +62,12 @@ QPushButton* MakeButton(const char* caption, const char* name, QSize minimum) {
     // No default and no auto-default button: Enter does not close the dialog.
     button->setAutoDefault(false);
     button->setDefault(false);
-    button->setMinimumSize(minimum);
+    // As drawn, or wider where the font needs it.
+    const QStyle* style = button->style();
+    const int textWidth = button->fontMetrics().horizontalAdvance(button->text()) +
+                          2 * style->pixelMetric(QStyle::PM_ButtonMargin) +
+                          2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth);
+    button->setMinimumSize(minimum.expandedTo(QSize(textWidth, 0)));
     return button;
 }
 
@@ -164,6 +170,8 @@ void TfrmSetup::BuildPages() {
     layout->setSpacing(5);
     layout->addWidget(PageControl1, 1);
     layout->addLayout(buttons);
+
+    winId(); // the native window, whose frame the placement counts
 
     connect(cmdAbout, &QPushButton::clicked, this, &TfrmSetup::aboutRequested);
     connect(cmdHelp, &QPushButton::clicked, this, &TfrmSetup::helpRequested);
@@ -346,8 +354,8 @@ QWidget* TfrmSetup::BuildDisplayPage() {
     layout->addWidget(fields, 1);
     layout->addWidget(size);
 
-    connect(txtSpinWidth, &QSpinBox::textChanged, this, &TfrmSetup::txtSpinWidthChange);
-    connect(txtSpinHeight, &QSpinBox::textChanged, this, &TfrmSetup::txtSpinHeightChange);
+    connect(txtSpinWidth, &TSpinEdit::Changed, this, &TfrmSetup::txtSpinWidthChange);
+    connect(txtSpinHeight, &TSpinEdit::Changed, this, &TfrmSetup::txtSpinHeightChange);
     return page;
 }
 
@@ -516,8 +524,10 @@ void TfrmSetup::PlaceDialog() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    // The outer size counts once the window manager has framed the dialog.
-    const QSize outer = frameGeometry().size().expandedTo(size());
+    // The outer size counts; the frame is known once the window manager has
+    // framed the dialog at least once.
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    const QSize outer = size().grownBy(frame);
     const int left = screen->geometry().width() - outer.width();
     int top = screen->availableGeometry().height() - outer.height() - host_.MainWindow->height();
     if (top <= 0)
