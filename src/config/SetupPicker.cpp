@@ -90,6 +90,11 @@ void TfrmSetup::cmdConnectClick() {
                             .arg(server, LdapText(rc)));
         return;
     }
+    // Below a domain's root the server refers to its other partitions; chased,
+    // those references fail without a bind of their own and take the whole
+    // listing with them. The tree shows the objects of this server only.
+    if (browser_->Connection)
+        ldap_set_option(browser_->Connection, LDAP_OPT_REFERRALS, LDAP_OPT_OFF);
     if (const int32_t rc = browser_->Bind(); rc != 0) {
         ShowPickerError(QStringLiteral("%1 did not accept your logon (%2). Check that you have a "
                                        "valid Kerberos ticket for the domain (klist, kinit), then "

@@ -25,27 +25,41 @@ std::string Env(const char* name) {
     return value ? value : "";
 }
 
-// The names directly below dn in the order the server returns them, read
+// The DNs directly below dn in the order the server returns them, read
 // with ldapsearch as the test user.
 QStringList ServerOrder(const std::string& dn) {
     QProcess ldapsearch;
     ldapsearch.start("ldapsearch",
                      {"-Q", "-Y", "GSSAPI", "-N", "-LLL", "-o", "ldif-wrap=no", "-H",
                       QString::fromStdString("ldap://" + Env("FINDARO_TEST_DC")), "-b",
-                      QString::fromStdString(dn), "-s", "one", "name"});
+                      QString::fromStdString(dn), "-s", "one", "1.1"});
     ldapsearch.waitForFinished(20000);
     QStringList names;
     for (const QByteArray& line : ldapsearch.readAllStandardOutput().split('\n')) {
-        if (line.startsWith("name:: "))
-            names << QString::fromUtf8(QByteArray::fromBase64(line.mid(7)));
-        else if (line.startsWith("name: "))
-            names << QString::fromUtf8(line.mid(6));
+        if (line.startsWith("dn:: "))
+            names << QString::fromUtf8(QByteArray::fromBase64(line.mid(5)));
+        else if (line.startsWith("dn: "))
+            names << QString::fromUtf8(line.mid(4));
     }
     return names;
 }
 
+QStringList ChildDns(const QTreeWidgetItem* node) {
+    QStringList dns;
+    for (int i = 0; node && i < node->childCount(); ++i)
+        dns << node->child(i)->data(0, Qt::UserRole).toString();
+    return dns;
+}
+
+QTreeWidgetItem* ChildNamed(const QTreeWidgetItem* node, const QString& text) {
+    for (int i = 0; node && i < node->childCount(); ++i)
+        if (node->child(i)->text(0) == text)
+            return node->child(i);
+    return nullptr;
+}
+
 int SambaAdmin(const QStringList& arguments) {
-    return QProcess::execute("tests/harness/samba-admin", arguments);
+    return QProcess::execute(FINDARO_SOURCE_DIR "/tests/harness/samba-admin", arguments);
 }
 
 class SetupDomainTest : public ::testing::Test {
@@ -101,8 +115,9 @@ TEST_F(SetupDomainTest, ConnectShowsTheRootAndExpansionListsEachLevelOnce) {
         // Everything directly below, users and containers alike, in server order.
         root->setExpanded(true);
         const QStringList level = ServerOrder(base);
-        ASSERT_TRUE(level.contains("Staff") && level.contains("Users") && level.contains("Empty"));
-        EXPECT_EQ(Children(root), level);
+        EXPECT_EQ(ChildDns(root), level);
+        for (const char* name : {"Staff", "Users", "Empty", "Contractors"})
+            EXPECT_TRUE(Children(root).contains(name)) << name;
         for (int i = 0; i < root->childCount(); ++i)
             EXPECT_EQ(Children(root->child(i)), QStringList({"Loading..."})) << i;
 
@@ -111,16 +126,27 @@ TEST_F(SetupDomainTest, ConnectShowsTheRootAndExpansionListsEachLevelOnce) {
         root->setExpanded(false);
         ASSERT_EQ(SambaAdmin({"ou", "add", QString::fromStdString("OU=Late," + base)}), 0);
         root->setExpanded(true);
-        EXPECT_EQ(Children(root), level);
+        EXPECT_EQ(ChildDns(root), level);
         SambaAdmin({"ou", "delete", QString::fromStdString("OU=Late," + base)});
 
         // A node's data is its own DN; an empty OU loses its placeholder.
-        QTreeWidgetItem* staff = root->child(int(level.indexOf("Staff")));
+        QTreeWidgetItem* staff = ChildNamed(root, "Staff");
+        ASSERT_NE(staff, nullptr);
         EXPECT_EQ(staff->data(0, Qt::UserRole).toString(),
                   QString::fromStdString("OU=Staff," + base));
         staff->setExpanded(true);
-        EXPECT_EQ(Children(staff), ServerOrder("OU=Staff," + base));
-        QTreeWidgetItem* empty = root->child(int(level.indexOf("Empty")));
+        EXPECT_EQ(ChildDns(staff), ServerOrder("OU=Staff," + base));
+        // A user is a node like any other, and lists nothing.
+        QTreeWidgetItem* sales = ChildNamed(staff, "Sales");
+        ASSERT_NE(sales, nullptr);
+        sales->setExpanded(true);
+        QTreeWidgetItem* john = ChildNamed(sales, "Smith, John");
+        ASSERT_NE(john, nullptr);
+        EXPECT_EQ(Children(john), QStringList({"Loading..."}));
+        john->setExpanded(true);
+        EXPECT_EQ(john->childCount(), 0);
+        QTreeWidgetItem* empty = ChildNamed(root, "Empty");
+        ASSERT_NE(empty, nullptr);
         empty->setExpanded(true);
         EXPECT_EQ(empty->childCount(), 0);
         EXPECT_TRUE(boxes.boxes.empty());
@@ -213,7 +239,7 @@ TEST_F(SetupDomainTest, TwoConnectsGiveTwoRootsThatBothExpand) {
         const QStringList level = ServerOrder(base);
         for (int i : {1, 0}) {
             RootNode(*dlg, i)->setExpanded(true);
-            EXPECT_EQ(Children(RootNode(*dlg, i)), level) << i;
+            EXPECT_EQ(ChildDns(RootNode(*dlg, i)), level) << i;
         }
 
         Button("cmdDisconnect")->click();

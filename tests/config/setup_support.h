@@ -79,3 +79,11 @@ inline QStringList Children(const QTreeWidgetItem* node) {
         texts << node->child(i)->text(0);
     return texts;
 }
+
+// Readable failures.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QStringList& texts, std::ostream* out) {
+    *out << '{' << texts.join(QStringLiteral(" | ")).toStdString() << '}';
+}
