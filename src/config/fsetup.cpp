@@ -406,7 +406,6 @@ QWidget* TfrmSetup::BuildDiagnosticsPage() {
     auto* label = Named(new QLabel(QStringLiteral("Diagnostic results of the last search :")), "Label6");
     lstDiags = Named(new QListWidget, "lstDiags");
     lstDiags->setItemDelegate(new TTabStopDelegate(lstDiags));
-    lstDiags->setUniformItemSizes(true);
     label->setBuddy(lstDiags);
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(8, 6, 8, 8);
