@@ -270,16 +270,10 @@ TEST_F(SetupDomainTest, PickedContainersAreWhatTheNextSearchSearches) {
         ConnectTo(nullptr);
         QTreeWidgetItem* root = RootNode(*dlg);
         root->setExpanded(true);
-        QTreeWidgetItem* staff = nullptr;
-        for (int i = 0; i < root->childCount(); ++i)
-            if (root->child(i)->text(0) == "Staff")
-                staff = root->child(i);
+        QTreeWidgetItem* staff = ChildNamed(root, "Staff");
         ASSERT_NE(staff, nullptr);
         staff->setExpanded(true);
-        QTreeWidgetItem* node = nullptr;
-        for (int i = 0; i < staff->childCount(); ++i)
-            if (staff->child(i)->text(0) == "Engineering")
-                node = staff->child(i);
+        QTreeWidgetItem* node = ChildNamed(staff, "Engineering");
         ASSERT_NE(node, nullptr);
         Tree()->setCurrentItem(node);
         Button("cmdAdd")->click();
