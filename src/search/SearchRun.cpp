@@ -1,13 +1,14 @@
 #include "search/SearchRun.h"
 
+#include "base/AsciiCase.h"
 #include "directory/LdapBrowser.h"
 #include "directory/LdapConnection.h"
 #include "search/Diagnostics.h"
+#include "search/FailureStatus.h"
 #include "search/Filter.h"
 #include "search/Settings.h"
 
 #include <memory>
-#include <strings.h>
 #include <utility>
 #include <vector>
 
@@ -42,45 +43,32 @@ class TBusyCursor {
     bool on_ = false;
 };
 
-// Unbinds the run's connection on every way out once a handle exists; the
-// connection object itself leaves that to its owner.
-class TConnectionCloser {
-  public:
-    explicit TConnectionCloser(TQMLDAP& connection) : connection_(connection) {}
-    ~TConnectionCloser() { Close(); }
-    TConnectionCloser(const TConnectionCloser&) = delete;
-    TConnectionCloser& operator=(const TConnectionCloser&) = delete;
-
-    // Once closed the connection object may already be gone; never look at it again.
-    void Close() {
-        if (closed_)
-            return;
-        closed_ = true;
-        if (connection_.Connection != nullptr)
-            connection_.Unbind();
-    }
-
-  private:
-    TQMLDAP& connection_;
-    bool closed_ = false;
-};
+// The root entry was read but names no default naming context
+// (LDAP_NO_SUCH_ATTRIBUTE).
+constexpr int32_t kNoNamingContext = 16;
 
 // No container configured: the users' container of the server's default
-// naming context. The browser's own connection closes with it.
-void AddDefaultContainer(const std::string& host, TOptionsRec& options) {
+// naming context. The browser's own connection closes with it. Returns 0, or
+// the code that says why no container was found: the read's, else the
+// browser's bind's, else kNoNamingContext.
+int32_t AddDefaultContainer(const std::string& host, TOptionsRec& options) {
     TQMLDAPBrowse browser;
     browser.Connect(host);
-    browser.Bind();
+    const int32_t bound = browser.Bind();
     std::vector<std::string> names;
     std::vector<std::string> values;
-    browser.ReadRootDSE(names, values);
+    if (const int32_t read = browser.ReadRootDSE(names, values); read != 0)
+        return read;
     for (size_t i = 0; i < names.size(); ++i) {
-        if (strcasecmp(names[i].c_str(), "defaultNamingContext") != 0)
+        if (!findaro::EqualsAsciiNoCase(names[i], "defaultNamingContext"))
             continue;
-        if (i < values.size() && !values[i].empty())
+        if (i < values.size() && !values[i].empty()) {
             options.SearchDN.push_back("CN=Users," + values[i]);
-        return;
+            return 0;
+        }
+        break;
     }
+    return bound != 0 ? bound : kNoNamingContext;
 }
 
 } // namespace
@@ -98,13 +86,15 @@ SearchOutcome RunSearch(ISearchView& view, TDiagnosticsLog& log, const std::stri
     view.RepaintWindow();
     log.ClearDiagnostics();
 
+    // Closes its connection on every way out.
     auto ldap = std::make_unique<TQMLDAP>();
-    TConnectionCloser closer(*ldap);
 
     view.SetStatus("Connecting to Directory");
     log.LogDiagnostic("Connecting to Directory");
     const std::string host = FindDirectoryServer(options.DomainName);
     if (host.empty()) {
+        // The status line says why while the box waits, and after it.
+        view.SetStatus(NoServerStatus(options.DomainName));
         // The box waits for the user; it must not show the hourglass meanwhile.
         busy.Release();
         view.ShowMessage("No LDAP Server for this domain could be found", ProductName,
@@ -116,6 +106,7 @@ SearchOutcome RunSearch(ISearchView& view, TDiagnosticsLog& log, const std::stri
     int32_t result = ldap->Connect(host);
     if (result != 0) {
         log.LogDiagnostic("Error Connecting to Directory", result);
+        view.SetStatus(ConnectFailedStatus(host));
         return SearchOutcome::ConnectFailed;
     }
 
@@ -123,6 +114,7 @@ SearchOutcome RunSearch(ISearchView& view, TDiagnosticsLog& log, const std::stri
     result = ldap->Bind();
     if (result != 0) {
         log.LogDiagnostic("Error Binding to Directory", result);
+        view.SetStatus(BindFailedStatus(result, ldap->DiagnosticText(), ldap->ErrorText()));
         return SearchOutcome::BindFailed;
     }
 
@@ -139,8 +131,15 @@ SearchOutcome RunSearch(ISearchView& view, TDiagnosticsLog& log, const std::stri
     log.LogDiagnostic("Setting size limit of : " + std::to_string(options.MaxResults));
     ldap->SetSizeLimit(options.MaxResults);
 
-    if (options.SearchDN.empty())
-        AddDefaultContainer(host, options);
+    // Without a container nothing is searched; an empty table then must not
+    // pass for a search that found nobody.
+    bool noContainer = false;
+    if (options.SearchDN.empty()) {
+        if (const int32_t code = AddDefaultContainer(host, options); code != 0) {
+            log.LogDiagnostic("Error Reading Default Container", code);
+            noContainer = true;
+        }
+    }
 
     view.ProcessEvents();
 
@@ -169,11 +168,16 @@ SearchOutcome RunSearch(ISearchView& view, TDiagnosticsLog& log, const std::stri
         AddResultRows(view.ResultsTable(), *ldap, options);
     }
 
-    closer.Close();
+    ldap->Unbind();
     view.SetStatus("");
     ldap.reset();
     busy.Release();
 
+    if (noContainer) {
+        view.SetStatusLater(
+            "The default container could not be read - Check the diagnostics screen for details");
+        return SearchOutcome::NoContainer;
+    }
     if (errorFlag) {
         view.SetStatusLater(
             "One or more errors occured - Check the diagnostics screen for details");

@@ -35,8 +35,16 @@ std::string FindDirectoryServer(const std::string& domainName);
 void AddRequestedAttributes(TQMLDAP& connection, const TOptionsRec& options);
 
 // How a run ended: searched (with or without failed containers), or stopped
-// before searching.
-enum class SearchOutcome { Completed, CompletedWithErrors, NoServer, ConnectFailed, BindFailed };
+// before searching (NoContainer: none configured and the default container
+// could not be read).
+enum class SearchOutcome {
+    Completed,
+    CompletedWithErrors,
+    NoServer,
+    ConnectFailed,
+    BindFailed,
+    NoContainer
+};
 
 // Locates a controller of DomainName's domain, binds as the user, searches
 // every container of options.SearchDN with the filter for `searchText`
