@@ -70,7 +70,7 @@ void TfrmSetup::cmdConnectClick() {
     std::string dcName;
     const uint32_t located = LocateDomainController(
         optCurrentDomain->isChecked() ? nullptr : domainName.c_str(),
-        DS_RETURN_DNS_NAME | DS_IS_FLAT_NAME, dcName);
+        dcflags::ReturnDnsName | dcflags::IsFlatName, dcName);
     if (located != 0) {
         ShowPickerError(FromUtf8(WindowsErrorText(located)));
         return;
@@ -94,7 +94,7 @@ void TfrmSetup::cmdConnectClick() {
     // those references fail without a bind of their own and take the whole
     // listing with them. The tree shows the objects of this server only.
     if (browser_->Connection)
-        ldap_set_option(browser_->Connection, LDAP_OPT_REFERRALS, LDAP_OPT_OFF);
+        ldap_set_option(browser_->Connection.get(), LDAP_OPT_REFERRALS, LDAP_OPT_OFF);
     if (const int32_t rc = browser_->Bind(); rc != 0) {
         ShowPickerError(QStringLiteral("%1 did not accept your logon (%2). Check that you have a "
                                        "valid Kerberos ticket for the domain (klist, kinit), then "

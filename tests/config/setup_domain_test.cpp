@@ -173,12 +173,12 @@ TEST_F(SetupDomainTest, AnotherDomainByFlatAndDnsName) {
 TEST_F(SetupDomainTest, LocatorFailuresShowItsOwnText) {
     std::string dcName;
     // The empty name is handed over as typed; the locator decides what it means.
-    const uint32_t emptyCode = LocateDomainController("", DS_RETURN_DNS_NAME | DS_IS_FLAT_NAME, dcName);
+    const uint32_t emptyCode = LocateDomainController("", dcflags::ReturnDnsName | dcflags::IsFlatName, dcName);
     struct Case {
         const char* domain;
         uint32_t code;
     };
-    for (const Case c : {Case{"NOWHERE", ERROR_NO_SUCH_DOMAIN}, Case{"bad/name", ERROR_INVALID_DOMAINNAME},
+    for (const Case c : {Case{"NOWHERE", winerror::NoSuchDomain}, Case{"bad/name", winerror::InvalidDomainName},
                          Case{"", emptyCode}}) {
         SCOPED_TRACE(c.domain);
         boxes.boxes.clear();
