@@ -68,9 +68,9 @@ void TfrmSetup::cmdConnectClick() {
 
     // Another domain is passed as typed, an empty text included.
     std::string dcName;
-    const uint32_t located = LocateDomainController(
-        optCurrentDomain->isChecked() ? nullptr : domainName.c_str(),
-        dcflags::ReturnDnsName | dcflags::IsFlatName, dcName);
+    const uint32_t located =
+        LocateDomainController(optCurrentDomain->isChecked() ? nullptr : domainName.c_str(),
+                               dcflags::ReturnDnsName | dcflags::IsFlatName, dcName);
     if (located != 0) {
         ShowPickerError(FromUtf8(WindowsErrorText(located)));
         return;

@@ -38,8 +38,9 @@ const char* const ChildrenHint =
 const char* const ReferralsHint =
     "When checked, Findaro will follow referrals. Specifically, this enables you to point Findaro "
     "at a parent (or root) domain and Findaro will search the child domains as well.";
-const char* const HotkeyHint = "When checked, this allows the user to press the <Windows> key and "
-                               "the letter P to bring up Findaro  (requires restart to take effect)";
+const char* const HotkeyHint =
+    "When checked, this allows the user to press the <Windows> key and "
+    "the letter P to bring up Findaro  (requires restart to take effect)";
 const char* const HideConfigHint =
     "When checked, regular users cannot bring up this dialog box.  To edit settings, the "
     "Administrator runs Findaro with the \"findaro edit\" command line option";
@@ -91,14 +92,14 @@ class TTabStopDelegate : public QStyledItemDelegate {
         const QWidget* widget = opt.widget;
         QStyle* style = widget ? widget->style() : QApplication::style();
         style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
-        const QRect area = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget)
-                               .adjusted(2, 0, -2, 0);
+        const QRect area =
+            style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget).adjusted(2, 0, -2, 0);
         QTextOption layout(Qt::AlignLeft | Qt::AlignVCenter);
         layout.setWrapMode(QTextOption::NoWrap);
         layout.setTabStopDistance(TabStop(opt.fontMetrics));
         painter->save();
-        painter->setPen(opt.palette.color(opt.state & QStyle::State_Selected ? QPalette::HighlightedText
-                                                                            : QPalette::Text));
+        painter->setPen(opt.palette.color(
+            opt.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text));
         painter->drawText(area, text, layout);
         painter->restore();
     }
@@ -120,8 +121,8 @@ class TTabStopDelegate : public QStyledItemDelegate {
 } // namespace
 
 TfrmSetup::TfrmSetup(TSetupHost host, TDiagnosticsLog& log)
-    : QDialog(host.MainWindow,
-              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+    : QDialog(host.MainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                   Qt::WindowCloseButtonHint),
       host_(std::move(host)), log_(log) {
     setObjectName(QStringLiteral("frmSetup"));
     setWindowTitle(QStringLiteral("Findaro Configuration"));
@@ -189,8 +190,10 @@ QWidget* TfrmSetup::BuildContainersPage() {
     QWidget* page = HelpPage(1007);
     auto* group = Named(new QGroupBox(QStringLiteral("Active Directory Setup")), "GroupBox1");
 
-    optCurrentDomain = Named(new QRadioButton(QStringLiteral("Current Domain")), "optCurrentDomain");
-    optAnotherDomain = Named(new QRadioButton(QStringLiteral("Another Domain")), "optAnotherDomain");
+    optCurrentDomain =
+        Named(new QRadioButton(QStringLiteral("Current Domain")), "optCurrentDomain");
+    optAnotherDomain =
+        Named(new QRadioButton(QStringLiteral("Another Domain")), "optAnotherDomain");
     optCurrentDomain->setChecked(true);
     txtDomainName = Named(new QLineEdit, "txtDomainName");
     txtDomainName->setMinimumWidth(141);
@@ -217,7 +220,8 @@ QWidget* TfrmSetup::BuildContainersPage() {
     cmdDelete = MakeButton("<<", "cmdDelete", {22, 22});
     cmdAdd->setAccessibleName(QStringLiteral("Add container"));
     cmdDelete->setAccessibleName(QStringLiteral("Remove container"));
-    auto* listLabel = Named(new QLabel(QStringLiteral("These containers will be searched :")), "Label5");
+    auto* listLabel =
+        Named(new QLabel(QStringLiteral("These containers will be searched :")), "Label5");
     lstContainers = Named(new QListWidget, "lstContainers");
     lstContainers->setMinimumSize(277, 188);
     lstContainers->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -303,10 +307,12 @@ QWidget* TfrmSetup::BuildSearchFieldsPage() {
     };
     optSearchExact = addPattern("optSearchExact", "Search for exact text entered",
                                 "Smith will find Smith but not Smithson");
-    optSearchStartsWith = addPattern("optSearchStartsWith", "Search for data starting with text entered",
-                                     "Smith will find  Smith and Smithson");
-    optSearchContains = addPattern("optSearchContains", "Search for data containing the text entered",
-                                   "Smith will find Smith, Smithson and Blacksmith");
+    optSearchStartsWith =
+        addPattern("optSearchStartsWith", "Search for data starting with text entered",
+                   "Smith will find  Smith and Smithson");
+    optSearchContains =
+        addPattern("optSearchContains", "Search for data containing the text entered",
+                   "Smith will find Smith, Smithson and Blacksmith");
     optSearchStartsWith->setChecked(true);
     patternsLayout->addStretch(1);
 
@@ -319,8 +325,9 @@ QWidget* TfrmSetup::BuildSearchFieldsPage() {
 
 QWidget* TfrmSetup::BuildDisplayPage() {
     QWidget* page = HelpPage(1006);
-    auto* fields = Named(new QGroupBox(QStringLiteral("Display the following fields in the results :")),
-                         "GroupBox4");
+    auto* fields =
+        Named(new QGroupBox(QStringLiteral("Display the following fields in the results :")),
+              "GroupBox4");
     auto* grid = new QGridLayout(fields);
     grid->setVerticalSpacing(2);
     grid->setHorizontalSpacing(24);
@@ -377,8 +384,8 @@ QWidget* TfrmSetup::BuildMiscPage() {
     };
     chkSearchChildren = check("chkSearchChildren", "Search Child Containers", ChildrenHint);
     chkSearchReferrals = check("chkSearchReferrals", "Search Referrals", ReferralsHint);
-    chkHookHotkey = check("chkHookHotkey",
-                          "Hook Global Hot Key  ( Windows Key + P)  (Requires Restart)", HotkeyHint);
+    chkHookHotkey = check(
+        "chkHookHotkey", "Hook Global Hot Key  ( Windows Key + P)  (Requires Restart)", HotkeyHint);
     chkHideConfig =
         check("chkHideConfig", "Hide Configuration Dialog (Requires Restart)", HideConfigHint);
 
@@ -403,7 +410,8 @@ QWidget* TfrmSetup::BuildMiscPage() {
 
 QWidget* TfrmSetup::BuildDiagnosticsPage() {
     QWidget* page = HelpPage(1008);
-    auto* label = Named(new QLabel(QStringLiteral("Diagnostic results of the last search :")), "Label6");
+    auto* label =
+        Named(new QLabel(QStringLiteral("Diagnostic results of the last search :")), "Label6");
     lstDiags = Named(new QListWidget, "lstDiags");
     lstDiags->setItemDelegate(new TTabStopDelegate(lstDiags));
     label->setBuddy(lstDiags);

@@ -169,9 +169,9 @@ TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent)
 
     FormCreate(arguments);
 
-    frmSetup = new TfrmSetup(
-        {this, [this] { PlaceMainWindow(); }, [this] { BuildResultColumns(*lvwResults, OptionsRec); }},
-        Diagnostics());
+    frmSetup = new TfrmSetup({this, [this] { PlaceMainWindow(); },
+                              [this] { BuildResultColumns(*lvwResults, OptionsRec); }},
+                             Diagnostics());
 }
 
 TfrmMain::~TfrmMain() {

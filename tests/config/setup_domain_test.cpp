@@ -29,10 +29,9 @@ std::string Env(const char* name) {
 // with ldapsearch as the test user.
 QStringList ServerOrder(const std::string& dn) {
     QProcess ldapsearch;
-    ldapsearch.start("ldapsearch",
-                     {"-Q", "-Y", "GSSAPI", "-N", "-LLL", "-o", "ldif-wrap=no", "-H",
-                      QString::fromStdString("ldap://" + Env("FINDARO_TEST_DC")), "-b",
-                      QString::fromStdString(dn), "-s", "one", "1.1"});
+    ldapsearch.start("ldapsearch", {"-Q", "-Y", "GSSAPI", "-N", "-LLL", "-o", "ldif-wrap=no", "-H",
+                                    QString::fromStdString("ldap://" + Env("FINDARO_TEST_DC")),
+                                    "-b", QString::fromStdString(dn), "-s", "one", "1.1"});
     ldapsearch.waitForFinished(20000);
     QStringList names;
     for (const QByteArray& line : ldapsearch.readAllStandardOutput().split('\n')) {
@@ -173,13 +172,14 @@ TEST_F(SetupDomainTest, AnotherDomainByFlatAndDnsName) {
 TEST_F(SetupDomainTest, LocatorFailuresShowItsOwnText) {
     std::string dcName;
     // The empty name is handed over as typed; the locator decides what it means.
-    const uint32_t emptyCode = LocateDomainController("", dcflags::ReturnDnsName | dcflags::IsFlatName, dcName);
+    const uint32_t emptyCode =
+        LocateDomainController("", dcflags::ReturnDnsName | dcflags::IsFlatName, dcName);
     struct Case {
         const char* domain;
         uint32_t code;
     };
-    for (const Case c : {Case{"NOWHERE", winerror::NoSuchDomain}, Case{"bad/name", winerror::InvalidDomainName},
-                         Case{"", emptyCode}}) {
+    for (const Case c : {Case{"NOWHERE", winerror::NoSuchDomain},
+                         Case{"bad/name", winerror::InvalidDomainName}, Case{"", emptyCode}}) {
         SCOPED_TRACE(c.domain);
         boxes.boxes.clear();
         WhileShown(*frm, [&] {
@@ -289,7 +289,8 @@ TEST_F(SetupDomainTest, PickedContainersAreWhatTheNextSearchSearches) {
     EXPECT_EQ(OptionsRec.SearchDN, std::vector<std::string>(2, engineering));
     const std::string ini = ReadFile(SettingsFilePath());
     EXPECT_NE(ini.find("DNCount=2\r\n"), std::string::npos);
-    EXPECT_NE(ini.find("SearchDN0=" + engineering + "\r\nSearchDN1=" + engineering), std::string::npos);
+    EXPECT_NE(ini.find("SearchDN0=" + engineering + "\r\nSearchDN1=" + engineering),
+              std::string::npos);
 
     OptionsRec.SearchDN = {engineering};
     auto* search = Part<QLineEdit>(*frm, "cboSearch");

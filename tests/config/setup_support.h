@@ -8,23 +8,16 @@
 
 #include <QAction>
 #include <QMenu>
-#include <QSystemTrayIcon>
-#include <QTest>
-#include <QTabWidget>
 #include <QPushButton>
+#include <QSystemTrayIcon>
+#include <QTabWidget>
+#include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
 #include <functional>
-
-template <typename T> T* Part(const QObject& parent, const char* name) {
-    T* child = parent.findChild<T*>(QLatin1String(name));
-    if (!child)
-        ADD_FAILURE() << "no " << name;
-    return child;
-}
 
 inline TfrmSetup* SetupOf(const TfrmMain& frm) {
     return Part<TfrmSetup>(frm, "frmSetup");
@@ -61,8 +54,8 @@ inline bool WhileShown(TfrmSetup& dialog, const std::function<void()>& open,
 inline bool WhileShown(TfrmMain& frm, const std::function<void()>& steps) {
     frm.show();
     return WhileShown(
-        *SetupOf(frm), [&] { QTest::mouseClick(Part<QToolButton>(frm, "cmdSetup"), Qt::LeftButton); },
-        steps);
+        *SetupOf(frm),
+        [&] { QTest::mouseClick(Part<QToolButton>(frm, "cmdSetup"), Qt::LeftButton); }, steps);
 }
 
 inline void ClickOK(const TfrmSetup& dialog) {

@@ -124,18 +124,18 @@ TEST_F(SetupTest, EveryControlHasItsNameCaptionRangeAndHelpContext) {
         EXPECT_LT(left->y(), Part<QCheckBox>(dlg, "chkDisplayName")->y() + 9 * left->height());
     });
 
-    for (const char* label : {"Active Directory Setup", "Search the following fields",
-                              "Pattern Matching", "Display the following fields in the results :",
-                              "Size", "Misc Options"}) {
+    for (const char* label :
+         {"Active Directory Setup", "Search the following fields", "Pattern Matching",
+          "Display the following fields in the results :", "Size", "Misc Options"}) {
         bool found = false;
         for (const QGroupBox* group : dlg.findChildren<QGroupBox*>())
             found = found || group->title() == label;
         EXPECT_TRUE(found) << label;
     }
-    for (const char* label : {"Connected To :", "Select Container to Search :",
-                              "These containers will be searched :", "Width :", "Height :",
-                              "Max Number of Results :", "Search Timeout",
-                              "Diagnostic results of the last search :"}) {
+    for (const char* label :
+         {"Connected To :", "Select Container to Search :", "These containers will be searched :",
+          "Width :", "Height :", "Max Number of Results :", "Search Timeout",
+          "Diagnostic results of the last search :"}) {
         bool found = false;
         for (const QLabel* l : dlg.findChildren<QLabel*>())
             found = found || l->text() == label;
@@ -146,8 +146,9 @@ TEST_F(SetupTest, EveryControlHasItsNameCaptionRangeAndHelpContext) {
         const char* name;
         int minimum, maximum, initial;
     };
-    for (const Spin& s : {Spin{"txtSpinWidth", 200, 700, -1}, Spin{"txtSpinHeight", 100, 500, -1},
-                          Spin{"txtMaxResults", 10, 500, 100}, Spin{"txtSearchTimeOut", 1, 120, 10}}) {
+    for (const Spin& s :
+         {Spin{"txtSpinWidth", 200, 700, -1}, Spin{"txtSpinHeight", 100, 500, -1},
+          Spin{"txtMaxResults", 10, 500, 100}, Spin{"txtSearchTimeOut", 1, 120, 10}}) {
         auto* spin = Part<QSpinBox>(dlg, s.name);
         EXPECT_EQ(spin->minimum(), s.minimum) << s.name;
         EXPECT_EQ(spin->maximum(), s.maximum) << s.name;
@@ -282,10 +283,10 @@ TEST_F(SetupTest, OpeningLoadsTheSettingsAndOkWritesThemBack) {
     EXPECT_EQ(OptionsRec.DomainName, " other ");
     EXPECT_EQ(OptionsRec.SearchDN, std::vector<std::string>{"OU=A,DC=x"});
     const std::string ini = IniText();
-    for (const char* line : {"SearchType=0\r\n", "DisplayOffice=1\r\n", "DisplayName=0\r\n",
-                             "HideConfig=1\r\n", "MaxResults=10\r\n", "DNCount=1\r\n",
-                             "SearchDN0=OU=A,DC=x\r\n", "SearchTimeout=33\r\n", "Unknown=kept\r\n",
-                             "CurrentDomain=0\r\n", "FormWidth=300\r\n"})
+    for (const char* line :
+         {"SearchType=0\r\n", "DisplayOffice=1\r\n", "DisplayName=0\r\n", "HideConfig=1\r\n",
+          "MaxResults=10\r\n", "DNCount=1\r\n", "SearchDN0=OU=A,DC=x\r\n", "SearchTimeout=33\r\n",
+          "Unknown=kept\r\n", "CurrentDomain=0\r\n", "FormWidth=300\r\n"})
         EXPECT_NE(ini.find(line), std::string::npos) << line;
 
     // The columns were rebuilt from the new flags, and the rows went.
@@ -468,12 +469,15 @@ TEST_F(SetupTest, HideConfigLocksBothWaysInUnlessStartedWithEdit) {
         scope.Write(c.ini);
         auto frm = MakeWindow(c.arguments);
         TfrmSetup& dlg = *SetupOf(*frm);
-        EXPECT_EQ(WhileShown(dlg, [&] { frm->ShowSetupDialog(); }, [] {}), c.opens);
+        EXPECT_EQ(WhileShown(
+                      dlg, [&] { frm->ShowSetupDialog(); }, [] {}),
+                  c.opens);
         EXPECT_EQ(WhileShown(*frm, [] {}), c.opens);
         // The tray's Setup shows the window first, then the dialog over it.
         frm->hide();
-        EXPECT_EQ(WhileShown(dlg, [&] { SetupMenuItem(*frm)->trigger(); },
-                             [&] { EXPECT_TRUE(frm->isVisible()); }),
+        EXPECT_EQ(WhileShown(
+                      dlg, [&] { SetupMenuItem(*frm)->trigger(); },
+                      [&] { EXPECT_TRUE(frm->isVisible()); }),
                   c.opens);
     }
 }

@@ -389,7 +389,8 @@ TEST_F(FindaroOnDesktop, FirstStartWithoutSettingsShowsTheWelcomeBox) {
 // then holds both, and the next search shows the new column with rows from
 // that OU only. Keyboard only: the dialog opens with its tab bar focused.
 TEST_F(FindaroOnDesktop, SetupPicksAColumnAndAContainerForTheNextSearch) {
-    const std::string base = std::getenv("FINDARO_TEST_BASE") ? std::getenv("FINDARO_TEST_BASE") : "";
+    const std::string base =
+        std::getenv("FINDARO_TEST_BASE") ? std::getenv("FINDARO_TEST_BASE") : "";
     ASSERT_FALSE(base.empty()) << "run inside tests/harness/with-test-domain";
     writeSettings("DNCount=1\nSearchChildren=1\nSearchDN0=" + base + "\n");
     ASSERT_NO_FATAL_FAILURE(startWithHotKey());
@@ -427,7 +428,8 @@ TEST_F(FindaroOnDesktop, SetupPicksAColumnAndAContainerForTheNextSearch) {
     std::this_thread::sleep_for(300ms);
 
     // Display Format: Mobile Phone is the seventh box.
-    for (const char* k : {"Right", "Right", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "space"})
+    for (const char* k :
+         {"Right", "Right", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "space"})
         key(k);
     // Back to the tab bar and the first page; Connect is its third stop.
     for (int i = 0; i < 7; ++i)
@@ -440,7 +442,8 @@ TEST_F(FindaroOnDesktop, SetupPicksAColumnAndAContainerForTheNextSearch) {
         key(k);
     // The stored container goes: the list's first line, then "<<" before it.
     // From there the list, About and OK.
-    for (const char* k : {"Tab", "Tab", "End", "Home", "shift+Tab", "space", "Tab", "Tab", "Tab", "space"})
+    for (const char* k :
+         {"Tab", "Tab", "End", "Home", "shift+Tab", "space", "Tab", "Tab", "Tab", "space"})
         key(k);
     ASSERT_TRUE(waitUntil([&] { return !desk_->viewable(setup); }, 10s))
         << "the dialog is still open";
