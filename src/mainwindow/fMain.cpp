@@ -1,5 +1,6 @@
 #include "mainwindow/fMain.h"
 
+#include "config/fsetup.h"
 #include "mainwindow/ErrorBox.h"
 #include "mainwindow/GlobalHotkey.h"
 #include "mainwindow/ResultsList.h"
@@ -167,6 +168,10 @@ TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent)
     windowHandle()->installEventFilter(this);
 
     FormCreate(arguments);
+
+    frmSetup = new TfrmSetup({this, [this] { PlaceMainWindow(); },
+                              [this] { BuildResultColumns(*lvwResults, OptionsRec); }},
+                             Diagnostics());
 }
 
 TfrmMain::~TfrmMain() {
@@ -270,9 +275,12 @@ void TfrmMain::RunSearch() {
         lvwResults->FitColumns();
 }
 
-// The configuration dialog attaches here: it takes the height FormHeight,
-// places the window and runs modally. Until it exists nothing happens.
-void TfrmMain::ShowSetupDialog() {}
+void TfrmMain::ShowSetupDialog() {
+    // Both ways in were disabled at start-up when the configuration is locked.
+    if (!cmdSetup->isEnabled() || !mniSetup->isEnabled())
+        return;
+    frmSetup->ShowSetupDialog();
+}
 
 void TfrmMain::SetStatus(const std::string& text) {
     SetStatusLater(text);
@@ -392,8 +400,8 @@ void TfrmMain::cmdHideClick() {
 }
 
 void TfrmMain::mniSetupClick() {
-    // The window is shown under the dialog; without a dialog yet there is
-    // nothing to show it for.
+    // The dialog stands on top of the window, which shows under it.
+    show();
     ShowSetupDialog();
 }
 

@@ -20,6 +20,7 @@ class QTimer;
 class QToolButton;
 class IGlobalHotkey;
 class TResultsList;
+class TfrmSetup;
 
 // What the placement reads of the screen: the primary screen's work area
 // (the screen without its panels) in desktop coordinates, where another
@@ -62,8 +63,8 @@ class TfrmMain : public QWidget, public ISearchView {
     // Shows the window as it stands and takes the keyboard focus.
     void BringToFront();
 
-    // Opens the configuration dialog; a hook until that dialog exists, so it
-    // does nothing yet.
+    // Opens the configuration dialog above the window, unless HideConfig
+    // locked it at start-up.
     void ShowSetupDialog();
 
     // ISearchView
@@ -131,6 +132,7 @@ class TfrmMain : public QWidget, public ISearchView {
     QToolButton* cmdSearch = nullptr;
     QLabel* lblStatus = nullptr;
     QTimer* Timer1 = nullptr;
+    TfrmSetup* frmSetup = nullptr; // created with the window, built at its first opening
 
     // Module state.
     bool FirstRun = false;

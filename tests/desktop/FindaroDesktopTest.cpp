@@ -55,6 +55,32 @@ int listTextLines(const XDesktop& desk, const XRect& window) {
     return lines;
 }
 
+// The right end of the column header's text in the results list: the last
+// dark pixel of the list's first text line. A column more reaches further.
+int headerTextRight(const XDesktop& desk, const XRect& window) {
+    const XRect list{window.x + 5 + 3, window.y + 44 + 3, window.width - 10 - 6 - 20,
+                     window.height - 55 - 6};
+    const XImage img = desk.grab(list);
+    auto dark = [](uint32_t px) {
+        return ((px >> 16) & 0xff) + ((px >> 8) & 0xff) + (px & 0xff) < 3 * 110;
+    };
+    int right = -1;
+    bool inLine = false;
+    for (int y = 0; y < img.height; ++y) {
+        int rowRight = -1;
+        for (int x = 0; x < img.width; ++x)
+            if (dark(img.at(x, y)))
+                rowRight = x;
+        if (rowRight >= 0) {
+            inLine = true;
+            right = std::max(right, rowRight);
+        } else if (inLine) {
+            break;
+        }
+    }
+    return right;
+}
+
 std::string describe(const XRect& r) {
     return std::to_string(r.width) + "x" + std::to_string(r.height) + "+" + std::to_string(r.x) +
            "+" + std::to_string(r.y);
@@ -390,6 +416,92 @@ TEST_F(FindaroOnDesktop, FirstStartWithoutSettingsShowsTheWelcomeBox) {
     EXPECT_EQ(desk_->title(boxes[0]), "Findaro");
     EXPECT_FALSE(barShown());
     EXPECT_FALSE(fs::exists(dir_.path() / "findaro.INI")) << "starting must write no settings";
+}
+
+// An administrator's way through the configuration: the tray menu's Setup,
+// a column ticked on "Display Format", the domain connected on "Search
+// Containers", its tree opened down to an OU that is added, OK. The file
+// then holds both, and the next search shows the new column with rows from
+// that OU only. Keyboard only: the dialog opens with its tab bar focused.
+TEST_F(FindaroOnDesktop, SetupPicksAColumnAndAContainerForTheNextSearch) {
+    const std::string base =
+        std::getenv("FINDARO_TEST_BASE") ? std::getenv("FINDARO_TEST_BASE") : "";
+    ASSERT_FALSE(base.empty()) << "run inside tests/harness/with-test-domain";
+    writeSettings("DNCount=1\nSearchChildren=1\nSearchDN0=" + base + "\n");
+    ASSERT_NO_FATAL_FAILURE(startWithHotKey());
+
+    // The whole domain first: four people named smith.
+    key("super+p");
+    ASSERT_TRUE(waitUntil([&] { return barAt(30); }));
+    type("smith");
+    key("Return");
+    ASSERT_TRUE(waitUntil([&] { return listTextLines(*desk_, placed(FormHeight)) == 5; }))
+        << "text lines in the list: " << listTextLines(*desk_, placed(FormHeight));
+    const int headerBefore = headerTextRight(*desk_, placed(FormHeight));
+    key("Escape");
+    ASSERT_TRUE(waitUntil([&] { return !barShown(); }));
+
+    ASSERT_NO_FATAL_FAILURE(clickTray(3));
+    std::this_thread::sleep_for(300ms);
+    key("Down");
+    key("Return");
+    xcb_window_t setup = 0;
+    ASSERT_TRUE(waitUntil([&] {
+        for (xcb_window_t w : otherWindows())
+            if (desk_->title(w) == "Findaro Configuration")
+                setup = w;
+        return setup != 0;
+    })) << "no configuration dialog";
+    EXPECT_TRUE(barShown()) << "Setup shows the window under the dialog";
+    // At the screen's right edge (the window manager's border is outside
+    // the client), and at the top: on this 768-pixel screen the main
+    // window's 400 pixels leave less room than the dialog needs.
+    const XRect dialog = desk_->geometry(setup);
+    EXPECT_GE(desk_->screenWidth() - (dialog.x + dialog.width), 0);
+    EXPECT_LE(desk_->screenWidth() - (dialog.x + dialog.width), 4);
+    EXPECT_LE(dialog.y, 30) << describe(dialog);
+    std::this_thread::sleep_for(300ms);
+
+    // Display Format: Mobile Phone is the seventh box.
+    for (const char* k :
+         {"Right", "Right", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "space"})
+        key(k);
+    // Back to the tab bar and the first page; Connect is its third stop.
+    for (int i = 0; i < 7; ++i)
+        key("shift+Tab");
+    for (const char* k : {"Left", "Left", "Tab", "Tab", "Tab", "space"})
+        key(k);
+    // Past Disconnect into the tree: the root, its last child (Staff), that
+    // expanded, and its first child (Sales); then ">>".
+    for (const char* k : {"Tab", "Tab", "Home", "Right", "End", "Right", "Right", "Tab", "space"})
+        key(k);
+    // The stored container goes: the list's first line, then "<<" before it.
+    // From there the list, About and OK.
+    for (const char* k :
+         {"Tab", "Tab", "End", "Home", "shift+Tab", "space", "Tab", "Tab", "Tab", "space"})
+        key(k);
+    ASSERT_TRUE(waitUntil([&] { return !desk_->viewable(setup); }, 10s))
+        << "the dialog is still open";
+
+    // The save follows the dialog's closing.
+    std::string ini;
+    waitUntil([&] {
+        std::ifstream in(dir_.path() / "findaro.INI");
+        ini.assign(std::istreambuf_iterator<char>(in), {});
+        return ini.find("SearchDN0=OU=") != std::string::npos;
+    });
+    EXPECT_NE(ini.find("DisplayMobilePhone=1"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("DNCount=1"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("SearchDN0=OU=Sales,OU=Staff," + base), std::string::npos) << ini;
+
+    // Only "Smith, John" is in OU=Sales, and the header holds one column more.
+    key("super+p");
+    ASSERT_TRUE(waitUntil([&] { return barShown(); }));
+    type("smith");
+    key("Return");
+    EXPECT_TRUE(waitUntil([&] { return listTextLines(*desk_, placed(FormHeight)) == 2; }))
+        << "text lines in the list: " << listTextLines(*desk_, placed(FormHeight));
+    EXPECT_GT(headerTextRight(*desk_, placed(FormHeight)), headerBefore + 30);
 }
 
 } // namespace
