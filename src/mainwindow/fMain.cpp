@@ -1,5 +1,6 @@
 #include "mainwindow/fMain.h"
 
+#include "about/fabout.h"
 #include "mainwindow/GlobalHotkey.h"
 #include "mainwindow/ResultsList.h"
 #include "mainwindow/WindowActivation.h"
@@ -157,6 +158,7 @@ TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent)
     windowHandle()->installEventFilter(this);
 
     FormCreate(arguments);
+    frmAbout = std::make_unique<TfrmAbout>(this);
 }
 
 TfrmMain::~TfrmMain() {
@@ -374,8 +376,13 @@ void TfrmMain::mniSetupClick() {
     ShowSetupDialog();
 }
 
-// The About box attaches here once it exists; until then the item does nothing.
-void TfrmMain::About1Click() {}
+void TfrmMain::About1Click() {
+    frmAbout->ShowFromTray();
+}
+
+void TfrmMain::ShowAboutFromSetup() {
+    frmAbout->ShowFromSetup();
+}
 
 void TfrmMain::Exit1Click() {
     exiting_ = true;

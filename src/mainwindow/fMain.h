@@ -19,6 +19,7 @@ class QTimer;
 class QToolButton;
 class IGlobalHotkey;
 class TResultsList;
+class TfrmAbout;
 
 // What the placement reads of the screen: the primary screen's width and the
 // work area's height (the desktop without its panels).
@@ -52,6 +53,8 @@ class TfrmMain : public QWidget, public ISearchView {
     // Opens the configuration dialog; a hook until that dialog exists, so it
     // does nothing yet.
     void ShowSetupDialog();
+    // The About box as the configuration dialog's "About" button opens it.
+    void ShowAboutFromSetup();
 
     // ISearchView
     void SetStatus(const std::string& text) override;
@@ -97,6 +100,7 @@ class TfrmMain : public QWidget, public ISearchView {
     QToolButton* cmdSearch = nullptr;
     QLabel* lblStatus = nullptr;
     QTimer* Timer1 = nullptr;
+    std::unique_ptr<TfrmAbout> frmAbout;
 
     // Module state.
     bool FirstRun = false;
