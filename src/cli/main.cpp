@@ -1,6 +1,7 @@
 // findaro-search: the desktop program's search from a terminal, with the same
 // settings file and the same search run.
 
+#include "base/ExecutablePath.h"
 #include "cli/TerminalView.h"
 #include "search/Diagnostics.h"
 #include "search/ResultsTable.h"
@@ -54,12 +55,6 @@ Exit status:
       printed
   64  wrong command line, or the settings file given with --ini does not exist
 )";
-
-std::string ProgramDirectory() {
-    std::error_code error;
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::string(".") : exe.parent_path().string();
-}
 
 // Mirrors the log as it grows; the run empties it first, so the count restarts.
 void MirrorDiagnostics(TDiagnosticsLog& log) {
@@ -118,7 +113,7 @@ int main(int argc, char** argv) {
             return kExitUsage;
         }
     } else {
-        iniPath = ProgramDirectory() + "/findaro.INI";
+        iniPath = findaro::ExecutableFolder() + "/findaro.INI";
     }
     SetSettingsFilePath(iniPath);
     LoadSettings();

@@ -1,59 +1,14 @@
 #include "search/ProfileFile.h"
 
-#include <cerrno>
-#include <climits>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
+#include "base/AsciiCase.h"
+#include "base/AtomicFile.h"
+
 #include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
 constexpr size_t MaxValueLength = 2047;
 const std::string Utf8Bom = "\xEF\xBB\xBF";
-
-class UniqueFd {
-  public:
-    explicit UniqueFd(int fd = -1) : fd_(fd) {}
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-    ~UniqueFd() { reset(); }
-    int get() const { return fd_; }
-    explicit operator bool() const { return fd_ >= 0; }
-    void reset(int fd = -1) {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = fd;
-    }
-    // Closes and reports the error a delayed write may only show here.
-    bool close() {
-        int fd = fd_;
-        fd_ = -1;
-        return fd < 0 || ::close(fd) == 0;
-    }
-
-  private:
-    int fd_;
-};
-
-// Removes the temporary file on every way out unless it was renamed into place.
-class TempFileGuard {
-  public:
-    explicit TempFileGuard(std::string path) : path_(std::move(path)) {}
-    TempFileGuard(const TempFileGuard&) = delete;
-    TempFileGuard& operator=(const TempFileGuard&) = delete;
-    ~TempFileGuard() {
-        if (!path_.empty())
-            ::unlink(path_.c_str());
-    }
-    void release() { path_.clear(); }
-
-  private:
-    std::string path_;
-};
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
@@ -66,21 +21,6 @@ std::string Trim(const std::string& s) {
     while (e > b && IsBlank(s[e - 1]))
         --e;
     return s.substr(b, e - b);
-}
-
-bool EqualsNoCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z')
-            x += 'a' - 'A';
-        if (y >= 'A' && y <= 'Z')
-            y += 'a' - 'A';
-        if (x != y)
-            return false;
-    }
-    return true;
 }
 
 struct Line {
@@ -172,8 +112,8 @@ std::optional<size_t> FindKey(const Profile& p, const std::string& section,
     for (size_t i = 0; i < p.lines.size(); ++i) {
         ParsedLine pl = Classify(p.lines[i].text);
         if (pl.kind == LineKind::Section)
-            inSection = EqualsNoCase(pl.name, section);
-        else if (inSection && pl.kind == LineKind::Key && EqualsNoCase(pl.name, key))
+            inSection = findaro::EqualsAsciiNoCase(pl.name, section);
+        else if (inSection && pl.kind == LineKind::Key && findaro::EqualsAsciiNoCase(pl.name, key))
             return i;
     }
     return std::nullopt;
@@ -188,134 +128,11 @@ std::string UnquotedValue(const std::string& raw) {
     return v;
 }
 
-enum class ReadResult { Ok, Missing, Failed };
-
-ReadResult ReadWholeFile(const std::string& path, std::string& content,
-                         struct stat* info = nullptr) {
-    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (!fd)
-        return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
-        return ReadResult::Failed;
-    if (info)
-        *info = st;
-    content.clear();
-    char buf[8192];
-    for (;;) {
-        ssize_t n = ::read(fd.get(), buf, sizeof buf);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return ReadResult::Failed;
-        }
-        if (n == 0)
-            break;
-        content.append(buf, static_cast<size_t>(n));
-    }
-    return ReadResult::Ok;
-}
-
 bool LoadProfile(const std::string& path, Profile& p) {
     std::string content;
-    if (ReadWholeFile(path, content) != ReadResult::Ok)
+    if (findaro::ReadWholeFile(path, content) != findaro::FileRead::Ok)
         return false;
     p = ParseProfile(content);
-    return true;
-}
-
-bool WriteAll(int fd, const std::string& data) {
-    size_t done = 0;
-    while (done < data.size()) {
-        ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
-mode_t CurrentUmask() {
-    // Read rather than set-and-restore: other threads may be creating files.
-    std::FILE* f = std::fopen("/proc/self/status", "re");
-    if (f) {
-        char line[256];
-        unsigned mask = 0;
-        bool found = false;
-        while (std::fgets(line, sizeof line, f))
-            if (std::sscanf(line, "Umask: %o", &mask) == 1) {
-                found = true;
-                break;
-            }
-        std::fclose(f);
-        if (found)
-            return static_cast<mode_t>(mask);
-    }
-    return 022;
-}
-
-// A symbolic link keeps pointing at the settings: the file it names is replaced.
-std::string ResolveTarget(const std::string& path) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        if (char* real = ::realpath(path.c_str(), nullptr)) {
-            std::string r = real;
-            std::free(real);
-            return r;
-        }
-    }
-    return path;
-}
-
-bool RewriteInPlace(int fd, const std::string& content) {
-    // Writing before truncating means a growing file is never shorter than before.
-    if (::lseek(fd, 0, SEEK_SET) != 0 || !WriteAll(fd, content))
-        return false;
-    if (::ftruncate(fd, static_cast<off_t>(content.size())) != 0)
-        return false;
-    return ::fsync(fd) == 0;
-}
-
-void SyncFolder(const std::string& folder) {
-    UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir)
-        ::fsync(dir.get()); // best effort: the rename itself has succeeded
-}
-
-bool StoreProfile(const std::string& target, bool exists, const struct stat& old, int writableFd,
-                  const std::string& content) {
-    size_t slash = target.rfind('/');
-    std::string folder = slash == std::string::npos ? "." : target.substr(0, slash);
-    std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    if (folder.empty())
-        folder = "/";
-
-    std::string tmpl = folder + "/." + base + ".XXXXXX";
-    UniqueFd fd(::mkostemp(tmpl.data(), O_CLOEXEC));
-    if (!fd) {
-        // A folder that allows no new entry may still hold a writable file.
-        if (exists && (errno == EACCES || errno == EPERM || errno == EROFS))
-            return RewriteInPlace(writableFd, content);
-        return false;
-    }
-    TempFileGuard guard(tmpl);
-
-    mode_t mode = exists ? (old.st_mode & 07777) : (0666 & ~CurrentUmask());
-    if (exists && (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) &&
-        ::fchown(fd.get(), old.st_uid, old.st_gid) != 0) {
-        // Replacing would hand the file to us; keep its owner by writing in place.
-        return RewriteInPlace(writableFd, content);
-    }
-    if (::fchmod(fd.get(), mode) != 0 || !WriteAll(fd.get(), content) || ::fsync(fd.get()) != 0 ||
-        !fd.close())
-        return false;
-    if (::rename(tmpl.c_str(), target.c_str()) != 0)
-        return false;
-    guard.release();
-    SyncFolder(folder);
     return true;
 }
 
@@ -400,7 +217,7 @@ std::vector<std::string> ReadProfileKeys(const std::string& path, const std::str
     for (const Line& l : p.lines) {
         ParsedLine pl = Classify(l.text);
         if (pl.kind == LineKind::Section)
-            inSection = EqualsNoCase(pl.name, section);
+            inSection = findaro::EqualsAsciiNoCase(pl.name, section);
         else if (inSection && pl.kind == LineKind::Key)
             keys.push_back(pl.name);
     }
@@ -414,21 +231,9 @@ bool WriteProfileString(const std::string& path, const std::string& section, con
         key.find('=') != std::string::npos || HasLineBreak(value))
         return false;
 
-    const std::string target = ResolveTarget(path);
     std::string content;
-    struct stat old {};
-    ReadResult read = ReadWholeFile(target, content, &old);
-    if (read == ReadResult::Failed)
+    if (findaro::ReadWholeFile(path, content) == findaro::FileRead::Failed)
         return false;
-    const bool exists = read == ReadResult::Ok;
-
-    // A file we could not write in place must not be replaced either.
-    UniqueFd writable;
-    if (exists) {
-        writable.reset(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK));
-        if (!writable)
-            return false;
-    }
 
     Profile p = ParseProfile(content);
     const std::string eol = p.Eol();
@@ -447,7 +252,7 @@ bool WriteProfileString(const std::string& path, const std::string& section, con
             if (pl.kind == LineKind::Section) {
                 if (insertAfter)
                     break;
-                inSection = EqualsNoCase(pl.name, section);
+                inSection = findaro::EqualsAsciiNoCase(pl.name, section);
                 if (inSection)
                     insertAfter = i;
             } else if (inSection && !Trim(p.lines[i].text).empty()) {
@@ -468,8 +273,5 @@ bool WriteProfileString(const std::string& path, const std::string& section, con
         }
     }
 
-    std::string text = p.Text();
-    if (exists && text == content)
-        return true; // writable, as checked above, and nothing to change
-    return StoreProfile(target, exists, old, writable.get(), text);
+    return findaro::ReplaceFile(path, p.Text());
 }

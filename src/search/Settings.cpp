@@ -1,14 +1,12 @@
 #include "search/Settings.h"
 
+#include "base/AsciiCase.h"
+#include "base/ExecutablePath.h"
 #include "search/ProfileFile.h"
 
 #include <algorithm>
-#include <cctype>
-#include <cerrno>
 #include <set>
 #include <stdexcept>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #ifndef FINDARO_WEBSITE
 #error "FINDARO_WEBSITE must be defined by the build"
@@ -33,22 +31,6 @@ const std::string DNKeyPrefix = "SearchDN";
 std::string& PathOverride() {
     static std::string path;
     return path;
-}
-
-std::string ExecutablePath() {
-    std::string buf(4096, '\0');
-    ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size());
-    if (n <= 0)
-        throw std::runtime_error("Unable to determine the program's path");
-    buf.resize(static_cast<size_t>(n));
-    // A program replaced on disk while running still keeps its settings beside it.
-    const std::string deleted = " (deleted)";
-    struct stat st {};
-    if (buf.size() > deleted.size() &&
-        buf.compare(buf.size() - deleted.size(), deleted.size(), deleted) == 0 &&
-        ::stat(buf.c_str(), &st) != 0)
-        buf.resize(buf.size() - deleted.size());
-    return buf;
 }
 
 // The integer keys in the order a save writes them; DNCount and DomainName
@@ -107,11 +89,9 @@ std::set<int32_t> PresentContainerNumbers(const std::string& path, int32_t count
     for (const std::string& key : ReadProfileKeys(path, Section)) {
         if (key.size() <= DNKeyPrefix.size() || key.size() > DNKeyPrefix.size() + 10)
             continue;
-        std::string prefix = key.substr(0, DNKeyPrefix.size());
-        std::string digits = key.substr(DNKeyPrefix.size());
-        if (!std::equal(prefix.begin(), prefix.end(), DNKeyPrefix.begin(),
-                        [](char a, char b) { return std::tolower(a) == std::tolower(b); }))
+        if (!findaro::StartsWithAsciiNoCase(key, DNKeyPrefix))
             continue;
+        std::string digits = key.substr(DNKeyPrefix.size());
         // Only the spelling a save produces: decimal without leading zeros.
         if (!std::all_of(digits.begin(), digits.end(),
                          [](char c) { return c >= '0' && c <= '9'; }) ||
@@ -155,7 +135,10 @@ std::string SettingsPathForExecutable(const std::string& exePath) {
 std::string SettingsFilePath() {
     if (!PathOverride().empty())
         return PathOverride();
-    return SettingsPathForExecutable(ExecutablePath());
+    const std::string exe = findaro::ExecutablePath();
+    if (exe.empty())
+        throw std::runtime_error("Unable to determine the program's path");
+    return SettingsPathForExecutable(exe);
 }
 
 void SetSettingsFilePath(const std::string& path) {
@@ -164,6 +147,7 @@ void SetSettingsFilePath(const std::string& path) {
 
 void LoadSettings() {
     const std::string path = SettingsFilePath();
+    OptionsRec = TOptionsRec{}; // a second load must not add to the first
 
     // Only the low 8 bits count: 256 reads as 0, 257 as 1.
     int32_t searchType = ReadProfileInt(path, Section, "SearchType", 1);

@@ -101,9 +101,11 @@ TEST_F(SettingsTest, FirstSaveOfTheDefaultsWritesEveryKeyInOrder) {
 
 TEST_F(SettingsTest, ContainerGapsCloseOnReadingAndStaleKeysStayOnSaving) {
     WriteFile(ini, "[Settings]\r\nDNCount=3\r\nSearchDN0=OU=A\r\nSearchDN2=OU=C\r\n");
-    OptionsRec.SearchDN = {"OU=Kept"}; // loading appends
+    OptionsRec.SearchDN = {"OU=Earlier"}; // a load fills the record from scratch
+    OptionsRec.MaxResults = 7;
     LoadSettings();
-    EXPECT_EQ(OptionsRec.SearchDN, (std::vector<std::string>{"OU=Kept", "OU=A", "OU=C"}));
+    EXPECT_EQ(OptionsRec.SearchDN, (std::vector<std::string>{"OU=A", "OU=C"}));
+    EXPECT_EQ(OptionsRec.MaxResults, 100);
 
     OptionsRec.SearchDN = {"OU=A", "OU=C"};
     SaveSettings();
