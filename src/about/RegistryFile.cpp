@@ -1,12 +1,12 @@
 #include "about/RegistryFile.h"
 
-#include "about/AtomicFile.h"
+#include "base/AtomicFile.h"
 
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
-#include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace {
 
@@ -20,9 +20,10 @@ std::string Lower(std::string s) {
 
 std::string TrimBlanks(const std::string& s) {
     size_t b = 0, e = s.size();
-    while (b < e && (s[b] == ' ' || s[b] == '\t'))
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+    while (b < e && blank(s[b]))
         ++b;
-    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t'))
+    while (e > b && blank(s[e - 1]))
         --e;
     return s.substr(b, e - b);
 }
@@ -309,19 +310,16 @@ std::optional<ValueLine> ParseValueLine(const std::vector<Line>& lines, size_t i
     return v;
 }
 
-bool ReadRaw(const std::string& path, std::string& content, bool& missing) {
-    missing = false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        missing = errno == ENOENT;
+// Missing folders on the way to `path`, made private to the user: the file
+// holds a password.
+bool MakeFolders(const std::string& folder) {
+    struct stat st {};
+    if (folder.empty() || ::stat(folder.c_str(), &st) == 0)
+        return folder.empty() || S_ISDIR(st.st_mode);
+    size_t slash = folder.rfind('/');
+    if (slash != std::string::npos && slash > 0 && !MakeFolders(folder.substr(0, slash)))
         return false;
-    }
-    std::ostringstream s;
-    s << in.rdbuf();
-    if (in.bad())
-        return false;
-    content = s.str();
-    return true;
+    return ::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
 }
 
 bool IsUnicodeFile(const std::vector<Line>& lines) {
@@ -358,8 +356,7 @@ std::string FormatValue(const std::string& name, const RegValue& v) {
 bool TRegistryKeyFile::Open(const std::string& path, const std::string& key) {
     values_.clear();
     std::string raw;
-    bool missing = false;
-    if (!ReadRaw(path, raw, missing))
+    if (findaro::ReadWholeFile(path, raw) != findaro::FileRead::Ok)
         return false;
     std::vector<Line> lines = SplitLines(DecodeFile(raw));
     const bool unicode = IsUnicodeFile(lines);
@@ -394,13 +391,18 @@ std::optional<RegValue> TRegistryKeyFile::Value(const std::string& name) const {
 bool WriteRegistryValues(const std::string& path, const std::string& key,
                          const std::vector<std::pair<std::string, RegValue>>& values) {
     std::string raw;
-    bool missing = false;
-    if (!ReadRaw(path, raw, missing) && !missing)
+    findaro::FileRead read = findaro::ReadWholeFile(path, raw);
+    if (read == findaro::FileRead::Failed)
         return false;
+    if (read == findaro::FileRead::Missing) {
+        size_t slash = path.rfind('/');
+        if (slash != std::string::npos && slash > 0 && !MakeFolders(path.substr(0, slash)))
+            return false;
+    }
     std::vector<Line> lines = SplitLines(DecodeFile(raw));
     std::string eol = "\r\n";
     for (const Line& l : lines)
-        if (!l.eol.empty()) {
+        if (l.eol == "\n" || l.eol == "\r\n") {
             eol = l.eol;
             break;
         }
@@ -447,12 +449,17 @@ bool WriteRegistryValues(const std::string& path, const std::string& key,
         insertAt = kept.size();
     }
     std::vector<Line> added;
+    // A damaged hex value whose last line promises a continuation must not
+    // take our first line into it.
+    const std::string before = TrimBlanks(kept[*insertAt - 1].text);
+    if (!before.empty() && before.back() == '\\')
+        added.push_back({"", eol});
     for (const auto& [name, value] : values)
         added.push_back({FormatValue(name, value), eol});
     kept.insert(kept.begin() + static_cast<std::ptrdiff_t>(*insertAt), added.begin(), added.end());
 
     std::string content;
     for (const Line& l : kept)
-        content += l.text + l.eol;
-    return ReplaceFileContents(path, content, 0600, 0700);
+        content += l.text + (l.eol == "\r" ? eol : l.eol); // a lone CR ends no line elsewhere
+    return findaro::ReplaceFile(path, content, 0600);
 }

@@ -41,8 +41,8 @@ class TRegistryKeyFile {
 };
 
 // Sets `values` in `key`, creating the file and the key as needed and keeping
-// every other line of the file. The file is replaced in one step and gets mode
-// 0600; a missing folder is created with mode 0700. False when nothing could
-// be written; the file is then unchanged.
+// every other line of the file. The file is replaced in one step; a new one
+// gets mode 0600 and missing folders mode 0700. False when nothing could be
+// written; the file is then unchanged.
 bool WriteRegistryValues(const std::string& path, const std::string& key,
                          const std::vector<std::pair<std::string, RegValue>>& values);
