@@ -40,7 +40,7 @@ QPushButton* AddButton(QWidget* parent, const char* name, const char* caption, c
 
 // The user's own decimal separator, when it is a single byte.
 char UserDecimalSeparator() {
-    QString point = QLocale::system().decimalPoint();
+    QString point = QLocale().decimalPoint();
     return point.size() == 1 && point[0].unicode() < 0x80 ? char(point[0].unicode()) : '.';
 }
 
