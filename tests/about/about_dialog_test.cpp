@@ -134,7 +134,8 @@ TEST_F(AboutBox, CentredOnTheMainWindowUntilTheTrayOpensIt) {
     mainWindow.setGeometry(20, 30, 300, 200);
     const QPoint screenCentre = QGuiApplication::primaryScreen()->geometry().center();
     auto centre = [&] { return about->frameGeometry().center(); };
-    auto near = [](QPoint a, QPoint b) { return (a - b).manhattanLength() <= 4; // rounding of odd sizes };
+    // Within the rounding of odd sizes.
+    auto near = [](QPoint a, QPoint b) { return (a - b).manhattanLength() <= 4; }; };
     WhileShown([&] {
         EXPECT_TRUE(near(centre(), mainWindow.frameGeometry().center()))
             << centre().x() << "," << centre().y();
