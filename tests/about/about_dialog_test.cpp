@@ -135,7 +135,7 @@ TEST_F(AboutBox, CentredOnTheMainWindowUntilTheTrayOpensIt) {
     const QPoint screenCentre = QGuiApplication::primaryScreen()->geometry().center();
     auto centre = [&] { return about->frameGeometry().center(); };
     // Within the rounding of odd sizes.
-    auto near = [](QPoint a, QPoint b) { return (a - b).manhattanLength() <= 4; }; };
+    auto near = [](QPoint a, QPoint b) { return (a - b).manhattanLength() <= 4; };
     WhileShown([&] {
         EXPECT_TRUE(near(centre(), mainWindow.frameGeometry().center()))
             << centre().x() << "," << centre().y();
