@@ -4,6 +4,8 @@
 #include "about/fProxySettings.h"
 #include "search/Settings.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QEvent>
@@ -64,14 +66,21 @@ TfrmAbout::TfrmAbout(QWidget* mainWindow) : mainWindow_(mainWindow), http_(Creat
 
     grpInfo = new QGroupBox(QStringLiteral("Application Information"), this);
     grpInfo->setGeometry(8, 10, 431, 111);
-    AddLabel(grpInfo, "Application Name :", 9, 20);
-    lblAppName = AddField(grpInfo, "lblAppName", {110, 20, 210, 18});
-    AddLabel(grpInfo, "Version :", 8, 40);
-    lblVersion = AddField(grpInfo, "lblVersion", {110, 40, 210, 18});
-    AddLabel(grpInfo, "Copyright :", 8, 60);
-    lblCopyRight = AddField(grpInfo, "lblCopyRight", {110, 60, 304, 18});
-    AddLabel(grpInfo, "Website : ", 8, 80);
-    lblURL = AddField(grpInfo, "lblURL", {110, 80, 307, 18});
+    // The values start at 110, or right of the widest caption where the
+    // font at hand is wider than the one the layout was drawn for; their
+    // right edges stay.
+    int column = 110;
+    for (QLabel* caption : {AddLabel(grpInfo, "Application Name :", 9, 20),
+                            AddLabel(grpInfo, "Version :", 8, 40),
+                            AddLabel(grpInfo, "Copyright :", 8, 60),
+                            AddLabel(grpInfo, "Website : ", 8, 80)})
+        column = std::max(column, caption->geometry().right() + 6);
+    lblAppName = AddField(grpInfo, "lblAppName", {column, 20, 320 - column, 18});
+    lblVersion = AddField(grpInfo, "lblVersion", {column, 40, 320 - column, 18});
+    lblCopyRight = AddField(grpInfo, "lblCopyRight", {column, 60, 414 - column, 18});
+    lblURL = AddField(grpInfo, "lblURL", {column, 80, 417 - column, 18});
+    for (QLabel* field : {lblAppName, lblVersion, lblCopyRight, lblURL})
+        field->setAlignment(Qt::AlignLeft | Qt::AlignTop); // on the captions' lines
     QPalette blue = lblURL->palette();
     blue.setColor(QPalette::WindowText, Qt::blue);
     lblURL->setPalette(blue);
