@@ -5,6 +5,7 @@
 
 #include "about/ProxySettings.h"
 #include "about/fabout.h"
+#include "mainwindow/gui_test_support.h" // ShownBox
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -20,13 +21,6 @@
 #include <memory>
 #include <sstream>
 #include <vector>
-
-struct ShownBox {
-    QString caption;
-    QString text;
-    QMessageBox::Icon icon;
-    QWidget* owner;
-};
 
 // Each showing of a modal window is handed to the next queued action; message
 // boxes with no action left are recorded and closed.

@@ -10,23 +10,13 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "TestEnv.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
 
 namespace {
-
-std::string Env(const char* name) {
-    const char* v = std::getenv(name);
-    return v ? v : "";
-}
-
-std::string FileText(const std::string& path) {
-    std::ifstream in(path);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 class AboutCheck : public ::testing::Test {
   protected:

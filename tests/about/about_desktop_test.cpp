@@ -5,6 +5,8 @@
 #include "../desktop/ChildProcess.h"
 #include "../desktop/XDesktop.h"
 
+#include "TestEnv.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -17,18 +19,6 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 namespace {
-
-std::string Env(const char* name) {
-    const char* v = std::getenv(name);
-    return v ? v : "";
-}
-
-std::string FileText(const fs::path& path) {
-    std::ifstream in(path);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // Whether an area of the screen holds dark (text) pixels.
 bool HasInk(const XDesktop& desk, const XRect& area) {
@@ -108,7 +98,7 @@ TEST_F(AboutOnDesktop, CheckDirectlyThenThroughTheProxyEnteredInTheDialog) {
     EXPECT_FALSE(HasInk(*desk_, verdict));
     EXPECT_FALSE(HasInk(*desk_, download)) << "Download shown before any check";
 
-    const fs::path webLog = Env("FINDARO_TEST_WEB_LOG");
+    const std::string webLog = Env("FINDARO_TEST_WEB_LOG");
     size_t served = FileText(webLog).size();
     ClickAbout(71, 162); // Check For Updates
     ASSERT_TRUE(waitUntil([&] { return HasInk(*desk_, verdict) && HasInk(*desk_, download); }))

@@ -5,6 +5,8 @@
 #include "about/HttpClient.h"
 #include "about/UpdateCheck.h"
 
+#include "TestEnv.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -17,20 +19,8 @@ namespace {
 using Calls = std::vector<std::string>;
 using namespace std::chrono_literals;
 
-std::string Env(const char* name) {
-    const char* v = std::getenv(name);
-    return v ? v : "";
-}
-
 std::string CaseURL(const std::string& name) {
     return "http://" + Env("FINDARO_TEST_WEB_HOST") + "/cases/" + name;
-}
-
-std::string FileText(const std::string& path) {
-    std::ifstream in(path);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 class UpdateCheck : public ::testing::Test {
