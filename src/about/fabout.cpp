@@ -81,6 +81,11 @@ TfrmAbout::TfrmAbout(QWidget* mainWindow) : mainWindow_(mainWindow), http_(Creat
     lblURL = AddField(grpInfo, "lblURL", {column, 80, 417 - column, 18});
     for (QLabel* field : {lblAppName, lblVersion, lblCopyRight, lblURL})
         field->setAlignment(Qt::AlignLeft | Qt::AlignTop); // on the captions' lines
+    // What a screen reader says for the values, which have no buddy to name them.
+    lblAppName->setAccessibleName(QStringLiteral("Application Name"));
+    lblVersion->setAccessibleName(QStringLiteral("Version"));
+    lblCopyRight->setAccessibleName(QStringLiteral("Copyright"));
+    lblURL->setAccessibleName(QStringLiteral("Website"));
     QPalette blue = lblURL->palette();
     blue.setColor(QPalette::WindowText, Qt::blue);
     lblURL->setPalette(blue);
@@ -94,6 +99,8 @@ TfrmAbout::TfrmAbout(QWidget* mainWindow) : mainWindow_(mainWindow), http_(Creat
     grpDetails->setGeometry(131, 12, 293, 66);
     lblStatus = AddField(grpDetails, "lblStatus", {4, 14, 278, 16});
     lblStatus2 = AddField(grpDetails, "lblStatus2", {4, 37, 201, 16});
+    lblStatus->setAccessibleName(QStringLiteral("Update status"));
+    lblStatus2->setAccessibleName(QStringLiteral("Update verdict"));
     cmdDownload = AddButton(grpDetails, "cmdDownload", "Download", {207, 34, 80, 23});
     cmdDownload->hide();
 
