@@ -120,6 +120,14 @@ class CurlHttpClient : public IHttpClient {
         curl_easy_setopt(c, CURLOPT_HEADERDATA, &x);
         curl_easy_setopt(c, CURLOPT_ERRORBUFFER, error);
         if (proxy) {
+            // libcurl would take an empty host for "no proxy" and port 0 for
+            // its default; either would send the request by another way
+            // than the one the user set.
+            if (proxy->Host.empty())
+                throw THttpError("No proxy host name is set; the proxy settings say to use one");
+            if (proxy->Port < 1 || proxy->Port > 65535)
+                throw THttpError("The proxy port " + std::to_string(proxy->Port) +
+                                 " is not a TCP port (1 to 65535)");
             curl_easy_setopt(c, CURLOPT_PROXYTYPE, static_cast<long>(CURLPROXY_SOCKS5_HOSTNAME));
             curl_easy_setopt(c, CURLOPT_PROXY, proxy->Host.c_str());
             curl_easy_setopt(c, CURLOPT_PROXYPORT, static_cast<long>(proxy->Port));

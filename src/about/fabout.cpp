@@ -210,8 +210,9 @@ void TfrmAbout::cmdDownloadClick() {
 
 void TfrmAbout::OpenWebAddress(const std::string& address) {
     const std::string a = Trimmed(address);
-    if (IsWebAddress(a)) {
-        QDesktopServices::openUrl(QUrl(QString::fromUtf8(a.c_str()), QUrl::StrictMode));
+    const QUrl url(QString::fromUtf8(a.c_str()), QUrl::StrictMode);
+    if (IsWebAddress(a) && url.isValid()) {
+        QDesktopServices::openUrl(url);
         return;
     }
     QMessageBox box(QMessageBox::Warning, QString::fromUtf8(ProductName),

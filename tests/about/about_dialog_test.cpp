@@ -105,13 +105,14 @@ TEST_F(AboutBox, WebSiteLabelUnderlinesOnHoverStaysBlueAndOpensOnlyWebAddresses)
 TEST_F(AboutBox, DownloadOpensOnlyWebAddresses) {
     UrlRecorder browser;
     for (const char* address :
-         {"file:///etc/passwd", "/usr/bin/xterm", "javascript:alert(1)", " http://h.example/x\n"})
+         {"file:///etc/passwd", "/usr/bin/xterm", "javascript:alert(1)", "http://h.example/%zz",
+          " http://h.example/x\n"})
         WhileShown([&] {
             about->UpdateCheck().DownloadAddress = address;
             about->cmdDownloadClick();
         });
     EXPECT_EQ(browser.opened, QStringList({"http://h.example/x"}));
-    ASSERT_EQ(driver.boxes.size(), 3u);
+    ASSERT_EQ(driver.boxes.size(), 4u);
     EXPECT_EQ(driver.boxes[0].caption, "Findaro");
     EXPECT_EQ(driver.boxes[0].owner, about.get());
     EXPECT_EQ(driver.boxes[0].text,

@@ -182,6 +182,9 @@ TEST_F(UpdateCheck, ProxyRefusals) {
         {Proxy(Env("FINDARO_TEST_SOCKS_USER"), "wrong"),
          "The proxy refused the user name or password"},
         {Proxy("", ""), "The proxy refused the request"},
+        // Taken as entered, never as a way around the proxy.
+        {TProxyRec{1, "", 1080, "", ""}, "No proxy host name is set"},
+        {TProxyRec{1, Env("FINDARO_TEST_SOCKS_HOST"), 0, "", ""}, "The proxy port 0 is not a TCP port"},
     };
     for (const auto& [proxy, text] : cases) {
         SCOPED_TRACE(text);
