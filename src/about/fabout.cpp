@@ -55,7 +55,7 @@ constexpr int ClientHeight = 250;
 
 } // namespace
 
-TfrmAbout::TfrmAbout(QWidget* mainWindow) : mainWindow_(mainWindow), http_(CreateHttpClient()) {
+TfrmAbout::TfrmAbout(QWidget* mainWindow) : mainWindow_(mainWindow) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About"));
     setFont(QFont(QStringLiteral("MS Shell Dlg 2"), 8));
@@ -197,6 +197,9 @@ void TfrmAbout::lblURLClick() {
 }
 
 void TfrmAbout::cmdUpdatesClick() {
+    // Made at the first check: setting up the HTTP library costs start-up time.
+    if (!http_)
+        http_ = CreateHttpClient();
     RunUpdateCheck(check_, *this, *http_, ProxyRec);
 }
 
