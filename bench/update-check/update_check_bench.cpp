@@ -50,8 +50,9 @@ double MedianMs(int runs, const std::function<void()>& once) {
     for (int i = 0; i < runs; ++i) {
         auto t0 = std::chrono::steady_clock::now();
         once();
-        ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0)
-                         .count());
+        ms.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0)
+                .count());
     }
     std::sort(ms.begin(), ms.end());
     return ms[ms.size() / 2];
@@ -72,7 +73,8 @@ int main(int argc, char** argv) {
     }
     curl_global_init(CURL_GLOBAL_DEFAULT);
     const std::string url = VersionFileAddress();
-    TProxyRec proxy{1, Env("FINDARO_TEST_SOCKS_HOST"), std::atoi(Env("FINDARO_TEST_SOCKS_PORT").c_str()),
+    TProxyRec proxy{1, Env("FINDARO_TEST_SOCKS_HOST"),
+                    std::atoi(Env("FINDARO_TEST_SOCKS_PORT").c_str()),
                     Env("FINDARO_TEST_SOCKS_USER"), Env("FINDARO_TEST_SOCKS_PASSWORD")};
     const std::string bareProxy = "socks5h://" + proxy.ProxyUser + ":" + proxy.ProxyPassword + "@" +
                                   proxy.ProxyServer + ":" + std::to_string(proxy.ProxyPort);
@@ -91,7 +93,7 @@ int main(int argc, char** argv) {
     std::printf("median of %d runs     check     bare libcurl GET\n", runs);
     std::printf("direct               %6.2f ms  %6.2f ms\n", direct, bareDirect);
     std::printf("through SOCKS 5      %6.2f ms  %6.2f ms\n", proxied, bareProxied);
-    std::printf("ratio check / bare GET: direct %.2f, through the proxy %.2f\n", direct / bareDirect,
-                proxied / bareProxied);
+    std::printf("ratio check / bare GET: direct %.2f, through the proxy %.2f\n",
+                direct / bareDirect, proxied / bareProxied);
     return 0;
 }

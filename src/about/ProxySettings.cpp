@@ -64,10 +64,10 @@ void LoadProxySettings(TProxyRec& rec) {
         return;
     // In this order; the first failure ends the reading.
     (void)(ReadInteger(key, "ProxyEnabled", rec.ProxyEnabled) &&
-        ReadText(key, "ProxyServer", rec.ProxyServer) &&
-        ReadInteger(key, "ProxyPort", rec.ProxyPort) &&
-        ReadText(key, "ProxyUser", rec.ProxyUser) &&
-        ReadText(key, "ProxyPassword", rec.ProxyPassword));
+           ReadText(key, "ProxyServer", rec.ProxyServer) &&
+           ReadInteger(key, "ProxyPort", rec.ProxyPort) &&
+           ReadText(key, "ProxyUser", rec.ProxyUser) &&
+           ReadText(key, "ProxyPassword", rec.ProxyPassword));
 }
 
 void SaveProxySettings(const TProxyRec& rec) {

@@ -50,8 +50,8 @@ void AppendUtf8(std::string& out, uint32_t cp) {
 std::string Utf16LeToUtf8(const std::string& bytes) {
     std::string out;
     for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        uint32_t u = static_cast<unsigned char>(bytes[i]) |
-                     (static_cast<unsigned char>(bytes[i + 1]) << 8);
+        uint32_t u =
+            static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
         if (u >= 0xD800 && u < 0xDC00 && i + 3 < bytes.size()) {
             uint32_t lo = static_cast<unsigned char>(bytes[i + 2]) |
                           (static_cast<unsigned char>(bytes[i + 3]) << 8);
@@ -191,7 +191,8 @@ std::optional<std::string> ParseHexBytes(const std::string& list) {
     std::string item;
     while (std::getline(in, item, ',')) {
         item = TrimBlanks(item);
-        if (item.empty() || item.size() > 2 || !std::isxdigit(static_cast<unsigned char>(item[0])) ||
+        if (item.empty() || item.size() > 2 ||
+            !std::isxdigit(static_cast<unsigned char>(item[0])) ||
             (item.size() == 2 && !std::isxdigit(static_cast<unsigned char>(item[1]))))
             return std::nullopt;
         bytes += static_cast<char>(std::stoi(item, nullptr, 16));

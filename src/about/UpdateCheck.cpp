@@ -51,7 +51,8 @@ std::string VersionFileAddress() {
 }
 
 std::string SocketErrorText(int code) {
-    return "An Error occured whilst Checking for updates. \n\n Error Code : " + std::to_string(code);
+    return "An Error occured whilst Checking for updates. \n\n Error Code : " +
+           std::to_string(code);
 }
 
 bool IsWebAddress(const std::string& address) {
@@ -72,7 +73,8 @@ void RunUpdateCheck(TUpdateCheck& check, IUpdateView& view, IHttpClient& http,
 
     std::optional<THttpProxy> socks;
     if (proxy.ProxyEnabled != 0)
-        socks = THttpProxy{proxy.ProxyServer, proxy.ProxyPort, proxy.ProxyUser, proxy.ProxyPassword};
+        socks =
+            THttpProxy{proxy.ProxyServer, proxy.ProxyPort, proxy.ProxyUser, proxy.ProxyPassword};
 
     TVersionFileEntry entry;
     try {

@@ -22,7 +22,7 @@ class IUpdateView {
     virtual ~IUpdateView() = default;
     virtual void SetBusyCursor(bool busy) = 0;
     virtual void RepaintBox() = 0;
-    virtual void SetStatus(const std::string& text) = 0; // first line, repainted at once
+    virtual void SetStatus(const std::string& text) = 0;  // first line, repainted at once
     virtual void SetVerdict(const std::string& text) = 0; // second line
     virtual void ShowDownload(bool visible) = 0;
     // The socket failure's own box ("Check for Updates", no icon).

@@ -48,9 +48,9 @@ TVersionFileEntry ReadVersionFile(const std::string& body, const std::string& pr
     pugi::xml_document doc;
     pugi::xml_parse_result parsed = doc.load_buffer(body.data(), body.size());
     if (!parsed)
-        throw TUpdateCheckError(std::string("The version file is not a well-formed XML document (") +
-                                parsed.description() + " at byte " +
-                                std::to_string(parsed.offset) + ")");
+        throw TUpdateCheckError(
+            std::string("The version file is not a well-formed XML document (") +
+            parsed.description() + " at byte " + std::to_string(parsed.offset) + ")");
     TVersionFileEntry entry;
     pugi::xml_node entryNode = doc.child("ProductVersions").child(product.c_str());
     pugi::xml_node version = entryNode.child("Version");

@@ -70,10 +70,9 @@ TfrmAbout::TfrmAbout(QWidget* mainWindow) : mainWindow_(mainWindow) {
     // font at hand is wider than the one the layout was drawn for; their
     // right edges stay.
     int column = 110;
-    for (QLabel* caption : {AddLabel(grpInfo, "Application Name :", 9, 20),
-                            AddLabel(grpInfo, "Version :", 8, 40),
-                            AddLabel(grpInfo, "Copyright :", 8, 60),
-                            AddLabel(grpInfo, "Website : ", 8, 80)})
+    for (QLabel* caption :
+         {AddLabel(grpInfo, "Application Name :", 9, 20), AddLabel(grpInfo, "Version :", 8, 40),
+          AddLabel(grpInfo, "Copyright :", 8, 60), AddLabel(grpInfo, "Website : ", 8, 80)})
         column = std::max(column, caption->geometry().right() + 6);
     lblAppName = AddField(grpInfo, "lblAppName", {column, 20, 320 - column, 18});
     lblVersion = AddField(grpInfo, "lblVersion", {column, 40, 320 - column, 18});

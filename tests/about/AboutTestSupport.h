@@ -35,7 +35,8 @@ class ModalDriver : public QObject {
                 return;
             handled_.insert(modal);
             if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-                boxes.push_back({box->windowTitle(), box->text(), box->icon(), box->parentWidget()});
+                boxes.push_back(
+                    {box->windowTitle(), box->text(), box->icon(), box->parentWidget()});
                 if (actions_.empty()) {
                     box->done(QMessageBox::Ok);
                     return;
@@ -44,9 +45,8 @@ class ModalDriver : public QObject {
             if (!actions_.empty()) {
                 // Outside this tick: an action may open a modal window itself,
                 // and a timer does not fire again while its slot runs.
-                QTimer::singleShot(0, modal, [action = std::move(actions_.front()), modal] {
-                    action(modal);
-                });
+                QTimer::singleShot(
+                    0, modal, [action = std::move(actions_.front()), modal] { action(modal); });
                 actions_.pop_front();
             }
         });

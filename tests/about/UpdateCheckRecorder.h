@@ -17,5 +17,7 @@ class TUpdateRecorder : public IUpdateView {
     void ShowDownload(bool visible) override {
         calls.push_back(visible ? "download shown" : "download hidden");
     }
-    void ShowSocketError(const std::string& text) override { calls.push_back("socket box: " + text); }
+    void ShowSocketError(const std::string& text) override {
+        calls.push_back("socket box: " + text);
+    }
 };

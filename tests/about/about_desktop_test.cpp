@@ -59,8 +59,8 @@ class AboutOnDesktop : public ::testing::Test {
     // A point of the About box's client area.
     void ClickAbout(int x, int y) {
         const XRect r = desk_->geometry(Window("About"));
-        ASSERT_TRUE(xdotool({"mousemove", std::to_string(r.x + x), std::to_string(r.y + y),
-                             "click", "1"}));
+        ASSERT_TRUE(
+            xdotool({"mousemove", std::to_string(r.x + x), std::to_string(r.y + y), "click", "1"}));
     }
     XRect AboutArea(int x, int y, int w, int h) const {
         const XRect r = desk_->geometry(Window("About"));
@@ -135,8 +135,8 @@ TEST_F(AboutOnDesktop, CheckDirectlyThenThroughTheProxyEnteredInTheDialog) {
              "\"ProxyEnabled\"=dword:00000001",
              "\"ProxyServer\"=\"" + Env("FINDARO_TEST_SOCKS_HOST") + "\"",
              "\"ProxyPort\"=dword:00000438",
-          "\"ProxyUser\"=\"" + Env("FINDARO_TEST_SOCKS_USER") + "\"",
-          "\"ProxyPassword\"=\"" + Env("FINDARO_TEST_SOCKS_PASSWORD") + "\""})
+             "\"ProxyUser\"=\"" + Env("FINDARO_TEST_SOCKS_USER") + "\"",
+             "\"ProxyPassword\"=\"" + Env("FINDARO_TEST_SOCKS_PASSWORD") + "\""})
         EXPECT_NE(saved.find(line), std::string::npos) << line << " not in\n" << saved;
 
     // The second check goes through the proxy: the web server sees the

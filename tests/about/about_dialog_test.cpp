@@ -104,9 +104,8 @@ TEST_F(AboutBox, WebSiteLabelUnderlinesOnHoverStaysBlueAndOpensOnlyWebAddresses)
 // opens nothing and says why.
 TEST_F(AboutBox, DownloadOpensOnlyWebAddresses) {
     UrlRecorder browser;
-    for (const char* address :
-         {"file:///etc/passwd", "/usr/bin/xterm", "javascript:alert(1)", "http://h.example/%zz",
-          " http://h.example/x\n"})
+    for (const char* address : {"file:///etc/passwd", "/usr/bin/xterm", "javascript:alert(1)",
+                                "http://h.example/%zz", " http://h.example/x\n"})
         WhileShown([&] {
             about->UpdateCheck().DownloadAddress = address;
             about->cmdDownloadClick();

@@ -83,17 +83,16 @@ TEST_F(ProxyStore, SaveKeepsForeignLinesAndValuesAndDropsStaleCopies) {
                         "\"ProxyServer\"=\"old\"\n"
                         "; a comment\n");
     SaveProxySettings({0, "new", 3128, "", ""});
-    EXPECT_EQ(ReadFile(path), header +
-                                  "[HKEY_CURRENT_USER\\Software\\Quillmere\\Other]\n"
-                                  "\"ProxyServer\"=\"not ours\"\n\n"
-                                  "[hkey_current_user\\software\\quillmere\\proxysettings]\n"
-                                  "\"Colour\"=\"blue\"\n"
-                                  "\"ProxyEnabled\"=dword:00000000\n"
-                                  "\"ProxyServer\"=\"new\"\n"
-                                  "\"ProxyPort\"=dword:00000c38\n"
-                                  "\"ProxyUser\"=\"\"\n"
-                                  "\"ProxyPassword\"=\"\"\n"
-                                  "; a comment\n");
+    EXPECT_EQ(ReadFile(path), header + "[HKEY_CURRENT_USER\\Software\\Quillmere\\Other]\n"
+                                       "\"ProxyServer\"=\"not ours\"\n\n"
+                                       "[hkey_current_user\\software\\quillmere\\proxysettings]\n"
+                                       "\"Colour\"=\"blue\"\n"
+                                       "\"ProxyEnabled\"=dword:00000000\n"
+                                       "\"ProxyServer\"=\"new\"\n"
+                                       "\"ProxyPort\"=dword:00000c38\n"
+                                       "\"ProxyUser\"=\"\"\n"
+                                       "\"ProxyPassword\"=\"\"\n"
+                                       "; a comment\n");
 }
 
 TEST_F(ProxyStore, SaveThatCannotWriteChangesNothing) {
@@ -119,11 +118,11 @@ TEST_F(ProxyStore, LoadReadsInOrderAndStopsAtTheFirstFailure) {
                             "\"ProxyPassword\"=\"p\"\n";
     const std::vector<Case> cases = {
         {"all five", all, {1, "h", 80, "u", "p"}},
-        {"enabled 5 counts as is", "\"ProxyEnabled\"=dword:5\n\"ProxyPort\"=dword:0\n",
+        {"enabled 5 counts as is",
+         "\"ProxyEnabled\"=dword:5\n\"ProxyPort\"=dword:0\n",
          {5, "", 0, "", ""}},
         {"ProxyEnabled missing: nothing read",
-         "\"ProxyServer\"=\"h\"\n\"ProxyPort\"=dword:00000050\n\"ProxyUser\"=\"u\"\n",
-         Before()},
+         "\"ProxyServer\"=\"h\"\n\"ProxyPort\"=dword:00000050\n\"ProxyUser\"=\"u\"\n", Before()},
         {"ProxyEnabled as a string: nothing read", "\"ProxyEnabled\"=\"1\"\n" + all.substr(30),
          Before()},
         {"ProxyServer missing reads empty and goes on",
@@ -137,15 +136,17 @@ TEST_F(ProxyStore, LoadReadsInOrderAndStopsAtTheFirstFailure) {
          "\"ProxyEnabled\"=dword:1\n\"ProxyServer\"=\"h\"\n\"ProxyPort\"=dword:2\n"
          "\"ProxyUser\"=dword:3\n\"ProxyPassword\"=\"p\"\n",
          {1, "h", 2, "old-user", "old-pw"}},
-        {"expandable string and DWORD in hex form", 
+        {"expandable string and DWORD in hex form",
          "\"ProxyEnabled\"=hex(4):01,00,00,00\n\"ProxyServer\"=hex(2):68,00,6f,00,\\\n"
          "  73,00,74,00,00,00\n\"ProxyPort\"=dword:00000050\n\"ProxyUser\"=\"u\"\n"
          "\"ProxyPassword\"=-\n",
          {1, "host", 80, "u", ""}},
         {"later lines win", all + "\"ProxyUser\"=\"second\"\n", {1, "h", 80, "second", "p"}},
-        {"truncated text line", "\"ProxyEnabled\"=dword:1\n\"ProxyServer\"=\"h\n",
+        {"truncated text line",
+         "\"ProxyEnabled\"=dword:1\n\"ProxyServer\"=\"h\n",
          {1, "old-host", 7, "old-user", "old-pw"}},
-        {"value of an unknown type", "\"ProxyEnabled\"=dword:1\n\"ProxyServer\"=hex(7):41,00\n",
+        {"value of an unknown type",
+         "\"ProxyEnabled\"=dword:1\n\"ProxyServer\"=hex(7):41,00\n",
          {1, "old-host", 7, "old-user", "old-pw"}},
         {"DWORD with nine digits", "\"ProxyEnabled\"=dword:000000001\n", Before()},
         {"garbage", "\x01\xff garbage = \"\n\"ProxyEnabled\n", Before()},
@@ -205,8 +206,9 @@ TEST_F(ProxyStore, RandomDamageNeverCrashes) {
 
 TEST(ProxyPort, ConvertsLikeTheDialog) {
     const std::vector<std::pair<std::string, int32_t>> cases = {
-        {"8080", 8080}, {" 8080", 8080}, {"\t1080", 1080}, {"80a", 80},  {"a80", 0},
-        {"", 0},        {"-5", -5},      {"+7", 7},        {"99999999999", 2147483647},
+        {"8080", 8080}, {" 8080", 8080}, {"\t1080", 1080},
+        {"80a", 80},    {"a80", 0},      {"", 0},
+        {"-5", -5},     {"+7", 7},       {"99999999999", 2147483647},
     };
     for (const auto& [text, want] : cases)
         EXPECT_EQ(ProxyPortFromText(text), want) << '"' << text << '"';

@@ -129,8 +129,8 @@ TEST_F(UpdateCheck, SocketFailuresShowTheirCode) {
     for (const auto& [url, code] : cases) {
         SCOPED_TRACE(url);
         EXPECT_EQ(Run(url), "");
-        EXPECT_EQ(recorder.calls, With(Start, {"socket box: " + SocketErrorText(code),
-                                               "normal cursor"}));
+        EXPECT_EQ(recorder.calls,
+                  With(Start, {"socket box: " + SocketErrorText(code), "normal cursor"}));
     }
     // A proxy that is down is a socket failure too.
     TProxyRec down = AuthProxy();
@@ -184,7 +184,8 @@ TEST_F(UpdateCheck, ProxyRefusals) {
         {Proxy("", ""), "The proxy refused the request"},
         // Taken as entered, never as a way around the proxy.
         {TProxyRec{1, "", 1080, "", ""}, "No proxy host name is set"},
-        {TProxyRec{1, Env("FINDARO_TEST_SOCKS_HOST"), 0, "", ""}, "The proxy port 0 is not a TCP port"},
+        {TProxyRec{1, Env("FINDARO_TEST_SOCKS_HOST"), 0, "", ""},
+         "The proxy port 0 is not a TCP port"},
     };
     for (const auto& [proxy, text] : cases) {
         SCOPED_TRACE(text);
@@ -198,8 +199,9 @@ TEST_F(UpdateCheck, SilentPeersEndAtTheBounds) {
     const THttpLimits quick{1000ms, 2000ms, 1024 * 1024};
     EXPECT_EQ(Run(CaseURL("silent"), {}, quick), "The web server did not answer within 2 seconds");
     // Port 81 takes no connection at all.
-    EXPECT_EQ(Run("http://" + Env("FINDARO_TEST_WEB_HOST") + ":81/versions/versions.xml", {}, quick),
-              "No connection within 1 seconds; the server or proxy does not answer");
+    EXPECT_EQ(
+        Run("http://" + Env("FINDARO_TEST_WEB_HOST") + ":81/versions/versions.xml", {}, quick),
+        "No connection within 1 seconds; the server or proxy does not answer");
     EXPECT_EQ(recorder.calls, With(Start, {"status: ", "normal cursor"}));
 }
 

@@ -49,9 +49,12 @@ TEST(VersionFile, ReadsTheProductsEntryFromTheFixtures) {
 }
 
 TEST(VersionFile, MissingPiecesAndWrongShapes) {
-    auto found = [](const std::string& body) { return ReadVersionFile(body, "Findaro", '.').Found; };
+    auto found = [](const std::string& body) {
+        return ReadVersionFile(body, "Findaro", '.').Found;
+    };
     EXPECT_FALSE(found("<Other><Findaro><Version>2</Version><URL>u</URL></Findaro></Other>"));
-    EXPECT_FALSE(found("<ProductVersions><Findaro><Version>2</Version></Findaro></ProductVersions>"));
+    EXPECT_FALSE(
+        found("<ProductVersions><Findaro><Version>2</Version></Findaro></ProductVersions>"));
     EXPECT_TRUE(found("<?xml version=\"1.0\"?><!-- c --><ProductVersions a=\"1\"><Findaro>"
                       "<Version> 2.0 </Version><URL/></Findaro></ProductVersions>"));
     EXPECT_THROW(ReadVersionFile(Fixture("malformed"), "Findaro", '.'), TUpdateCheckError);
@@ -76,11 +79,11 @@ TEST(VersionFile, VersionTextsAsNumbers) {
         double value;
     };
     const std::vector<Case> cases = {
-        {"1.5", '.', true, 1.5},   {"1.5", ',', true, 1.5},  {"1,5", ',', true, 1.5},
-        {"1,5", '.', false, 0},    {" 2\n", '.', true, 2},   {"1.10", '.', true, 1.1},
-        {"1e1", '.', true, 10},    {"-1", '.', true, -1},    {"", '.', false, 0},
-        {"1.2.3", '.', false, 0},  {"inf", '.', false, 0},   {"nan", '.', false, 0},
-        {"1.0b", '.', false, 0},   {"0x10", '.', false, 0},  {".", '.', false, 0},
+        {"1.5", '.', true, 1.5},  {"1.5", ',', true, 1.5}, {"1,5", ',', true, 1.5},
+        {"1,5", '.', false, 0},   {" 2\n", '.', true, 2},  {"1.10", '.', true, 1.1},
+        {"1e1", '.', true, 10},   {"-1", '.', true, -1},   {"", '.', false, 0},
+        {"1.2.3", '.', false, 0}, {"inf", '.', false, 0},  {"nan", '.', false, 0},
+        {"1.0b", '.', false, 0},  {"0x10", '.', false, 0}, {".", '.', false, 0},
     };
     for (const Case& c : cases) {
         double v = -99;
@@ -101,9 +104,9 @@ TEST(UpdateCheckTexts, AddressesAndTheSocketErrorText) {
               "An Error occured whilst Checking for updates. \n\n Error Code : 111");
     for (const char* good : {"http://h/", "HTTPS://h.example/x?y", "http://h"})
         EXPECT_TRUE(IsWebAddress(good)) << good;
-    for (const char* bad : {"file:///etc/passwd", "/usr/bin/xterm", "javascript:alert(1)",
-                            "ftp://h/", "http:///x", "http://", "mailto:a@b", "http://a b/",
-                            "httpx://h/", ""})
+    for (const char* bad :
+         {"file:///etc/passwd", "/usr/bin/xterm", "javascript:alert(1)", "ftp://h/", "http:///x",
+          "http://", "mailto:a@b", "http://a b/", "httpx://h/", ""})
         EXPECT_FALSE(IsWebAddress(bad)) << bad;
 }
 
