@@ -25,7 +25,7 @@ QLineEdit* AddEdit(QWidget* group, QLabel*& label, const char* caption, const ch
 } // namespace
 
 TfrmProxySettings::TfrmProxySettings(QWidget* centreOn, QWidget* parent)
-    : QDialog(parent), centreOn_(centreOn) {
+    : QDialog(parent, FixedDialogFlags), centreOn_(centreOn) {
     setObjectName(QStringLiteral("frmProxySettings"));
     setWindowTitle(QStringLiteral("Proxy Settings"));
     setFont(QFont(QStringLiteral("MS Shell Dlg 2"), 8));

@@ -55,7 +55,8 @@ constexpr int ClientHeight = 250;
 
 } // namespace
 
-TfrmAbout::TfrmAbout(QWidget* mainWindow) : mainWindow_(mainWindow) {
+TfrmAbout::TfrmAbout(QWidget* mainWindow)
+    : QDialog(nullptr, FixedDialogFlags), mainWindow_(mainWindow) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About"));
     setFont(QFont(QStringLiteral("MS Shell Dlg 2"), 8));
@@ -112,7 +113,8 @@ TfrmAbout::TfrmAbout(QWidget* mainWindow) : mainWindow_(mainWindow) {
     connect(cmdProxy, &QPushButton::clicked, this, &TfrmAbout::cmdProxyClick);
     connect(cmdDownload, &QPushButton::clicked, this, &TfrmAbout::cmdDownloadClick);
 
-    frmProxySettings = std::make_unique<TfrmProxySettings>(mainWindow);
+    // A child of the box, so that it stays above it and off the task bar.
+    frmProxySettings = std::make_unique<TfrmProxySettings>(mainWindow, this);
     check_.UserDecimalSeparator = UserDecimalSeparator();
 }
 

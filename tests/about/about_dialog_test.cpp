@@ -76,7 +76,8 @@ TEST_F(AboutBox, FirstShowingFillsTheIdentityAndNothingElse) {
         EXPECT_EQ(about->cmdDownload->text(), "Download");
         QStringList groups;
         for (QGroupBox* g : about->findChildren<QGroupBox*>())
-            groups << g->title();
+            if (g->window() == about.get()) // not the proxy dialog's
+                groups << g->title();
         EXPECT_EQ(groups, QStringList({"Application Information", "Updates", "Update Details"}));
     });
 }
@@ -131,7 +132,8 @@ TEST_F(AboutBox, EveryShowingLoadsTheProxySettings) {
 }
 
 TEST_F(AboutBox, CentredOnTheMainWindowUntilTheTrayOpensIt) {
-    mainWindow.setGeometry(20, 30, 300, 200);
+    mainWindow.setGeometry(200, 150, 300, 200);
+    mainWindow.show();
     const QPoint screenCentre = QGuiApplication::primaryScreen()->geometry().center();
     auto centre = [&] { return about->frameGeometry().center(); };
     // Within the rounding of odd sizes.
@@ -140,6 +142,17 @@ TEST_F(AboutBox, CentredOnTheMainWindowUntilTheTrayOpensIt) {
         EXPECT_TRUE(near(centre(), mainWindow.frameGeometry().center()))
             << centre().x() << "," << centre().y();
     });
+    // A main window at the screen's bottom edge: the box stays on the screen.
+    const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+    mainWindow.setGeometry(work.right() - 300, work.bottom() - 30, 300, 30);
+    WhileShown([&] {
+        EXPECT_TRUE(work.contains(about->frameGeometry()));
+        EXPECT_EQ(about->frameGeometry().bottom(), work.bottom());
+    });
+    // A hidden main window is no anchor: the screen is.
+    mainWindow.hide();
+    WhileShown([&] { EXPECT_TRUE(near(centre(), screenCentre)); });
+    mainWindow.show();
     WhileShown([&] { EXPECT_TRUE(near(centre(), screenCentre)); }, true);
     WhileShown([&] { EXPECT_TRUE(near(centre(), screenCentre)); });
 }
