@@ -38,9 +38,13 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
 }
 
 std::string TrimLine(std::string s) {
-    while (!s.empty() && (s.back() == '\r' || s.back() == '\n' || s.back() == ' '))
+    auto blank = [](char c) { return c == '\r' || c == '\n' || c == ' ' || c == '\t'; };
+    while (!s.empty() && blank(s.back()))
         s.pop_back();
-    return s;
+    size_t start = 0;
+    while (start < s.size() && blank(s[start]))
+        ++start;
+    return s.substr(start);
 }
 
 size_t OnHeader(char* data, size_t size, size_t count, void* user) {
@@ -50,10 +54,7 @@ size_t OnHeader(char* data, size_t size, size_t count, void* user) {
         x->statusLine = TrimLine(line);
         x->location.clear();
     } else if (line.size() > 9 && curl_strnequal(line.c_str(), "Location:", 9)) {
-        std::string value = TrimLine(line.substr(9));
-        x->location = value.substr(value.find_first_not_of(' ') == std::string::npos
-                                       ? value.size()
-                                       : value.find_first_not_of(' '));
+        x->location = TrimLine(line.substr(9));
     }
     return size * count;
 }
