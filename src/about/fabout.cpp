@@ -128,8 +128,20 @@ void TfrmAbout::Place() {
     CentreOn(*this, centredOnScreen_ ? nullptr : mainWindow_.data());
 }
 
+bool TfrmAbout::BroughtForward() {
+    // The tray menu stays usable while the box is up; a second way in shows
+    // the box that is open instead of opening it inside itself.
+    if (!isVisible())
+        return false;
+    raise();
+    activateWindow();
+    return true;
+}
+
 void TfrmAbout::ShowFromTray() {
     centredOnScreen_ = true;
+    if (BroughtForward())
+        return;
     Place();
     repaint();
     QCoreApplication::processEvents();
@@ -137,6 +149,8 @@ void TfrmAbout::ShowFromTray() {
 }
 
 void TfrmAbout::ShowFromSetup() {
+    if (BroughtForward())
+        return;
     Place();
     exec();
 }

@@ -70,6 +70,7 @@ class TfrmAbout : public QDialog, public IUpdateView {
 
   private:
     void Place();
+    bool BroughtForward();
     // Hands an address to the browser, or says why it does not.
     void OpenWebAddress(const std::string& address);
 
