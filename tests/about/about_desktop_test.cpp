@@ -77,10 +77,17 @@ class AboutOnDesktop : public ::testing::Test {
 
 TEST_F(AboutOnDesktop, CheckDirectlyThenThroughTheProxyEnteredInTheDialog) {
     // Tray menu: Setup, About, -, Exit.
+    auto shown = [&] {
+        size_t n = 0;
+        for (xcb_window_t w : desk_->windowsOfClass("findaro"))
+            n += desk_->viewable(w);
+        return n;
+    };
+    const size_t before = shown();
     const XRect icon = desk_->geometry(desk_->trayIcons("findaro")[0]);
     ASSERT_TRUE(xdotool({"mousemove", std::to_string(icon.x + icon.width / 2),
                          std::to_string(icon.y + icon.height / 2), "click", "3"}));
-    std::this_thread::sleep_for(300ms);
+    ASSERT_TRUE(waitUntil([&] { return shown() > before; })) << "the tray menu did not open";
     Key("Down");
     Key("Down");
     Key("Return");
@@ -109,8 +116,10 @@ TEST_F(AboutOnDesktop, CheckDirectlyThenThroughTheProxyEnteredInTheDialog) {
         << "the first check went through the proxy";
 
     ClickAbout(71, 191); // Proxy Settings
-    ASSERT_TRUE(waitUntil([&] { return Window("Proxy Settings") != 0; }));
-    std::this_thread::sleep_for(200ms);
+    ASSERT_TRUE(waitUntil([&] {
+        const xcb_window_t w = Window("Proxy Settings");
+        return w && desk_->activeWindow() == w;
+    })) << "the proxy dialog did not open with the keyboard";
     Key("space"); // Use Proxy Server
     Key("Tab");
     Type(Env("FINDARO_TEST_SOCKS_HOST"));
@@ -155,6 +164,7 @@ TEST_F(AboutOnDesktop, CheckDirectlyThenThroughTheProxyEnteredInTheDialog) {
               std::string::npos);
     EXPECT_TRUE(waitUntil([&] { return HasInk(*desk_, download); }, 3s));
 
+    ASSERT_TRUE(waitUntil([&] { return desk_->activeWindow() == Window("About"); }));
     Key("Escape");
     EXPECT_TRUE(waitUntil([&] { return Window("About") == 0; })) << "Esc did not close the box";
     EXPECT_TRUE(findaro_->running());
