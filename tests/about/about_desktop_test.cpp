@@ -13,7 +13,6 @@
 
 #include <fstream>
 #include <sstream>
-#include <thread>
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
