@@ -1,5 +1,6 @@
 #include "base/AtomicFile.h"
 
+#include "base/PathParts.h"
 #include "base/UniqueFd.h"
 
 #include <cerrno>
@@ -151,13 +152,8 @@ bool ReplaceFile(const std::string& path, const std::string& content, mode_t new
         }
     }
 
-    const size_t slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string(".")
-                               : slash == 0                ? std::string("/")
-                                                           : target.substr(0, slash);
-    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-
-    std::string tmpl = folder + "/." + base + ".XXXXXX";
+    const auto [folder, name] = SplitPath(target);
+    std::string tmpl = folder + "/." + name + ".XXXXXX";
     UniqueFd fd(::mkostemp(tmpl.data(), O_CLOEXEC));
     if (!fd) {
         // A folder that allows no new entry may still hold a writable file.

@@ -1,5 +1,7 @@
 #include "base/ExecutablePath.h"
 
+#include "base/PathParts.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,11 +24,7 @@ std::string ExecutablePath() {
 }
 
 std::string ExecutableFolder() {
-    const std::string exe = ExecutablePath();
-    const size_t slash = exe.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : exe.substr(0, slash);
+    return SplitPath(ExecutablePath()).Folder;
 }
 
 } // namespace findaro

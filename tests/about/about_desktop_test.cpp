@@ -2,8 +2,8 @@
 // driven with xdotool, checking for updates against the test domain's web
 // server, directly and then through the SOCKS 5 proxy entered in the proxy
 // dialog. Run inside with-test-domain with-desktop.
-#include "../desktop/ChildProcess.h"
-#include "../desktop/XDesktop.h"
+#include "ChildProcess.h"
+#include "XDesktop.h"
 
 #include "TestEnv.h"
 
