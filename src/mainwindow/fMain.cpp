@@ -1,5 +1,6 @@
 #include "mainwindow/fMain.h"
 
+#include "about/fabout.h"
 #include "config/fsetup.h"
 #include "mainwindow/ErrorBox.h"
 #include "mainwindow/GlobalHotkey.h"
@@ -172,6 +173,8 @@ TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent)
     frmSetup = new TfrmSetup({this, [this] { PlaceMainWindow(); },
                               [this] { BuildResultColumns(*lvwResults, OptionsRec); }},
                              Diagnostics());
+    frmAbout = std::make_unique<TfrmAbout>(this);
+    connect(frmSetup, &TfrmSetup::aboutRequested, this, &TfrmMain::ShowAboutFromSetup);
 }
 
 TfrmMain::~TfrmMain() {
@@ -405,8 +408,13 @@ void TfrmMain::mniSetupClick() {
     ShowSetupDialog();
 }
 
-// The About box attaches here once it exists; until then the item does nothing.
-void TfrmMain::About1Click() {}
+void TfrmMain::About1Click() {
+    frmAbout->ShowFromTray();
+}
+
+void TfrmMain::ShowAboutFromSetup() {
+    frmAbout->ShowFromSetup();
+}
 
 void TfrmMain::Exit1Click() {
     exiting_ = true;

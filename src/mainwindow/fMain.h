@@ -21,6 +21,7 @@ class QToolButton;
 class IGlobalHotkey;
 class TResultsList;
 class TfrmSetup;
+class TfrmAbout;
 
 // What the placement reads of the screen: the primary screen's work area
 // (the screen without its panels) in desktop coordinates, where another
@@ -66,6 +67,8 @@ class TfrmMain : public QWidget, public ISearchView {
     // Opens the configuration dialog above the window, unless HideConfig
     // locked it at start-up.
     void ShowSetupDialog();
+    // The About box as the configuration dialog's "About" button opens it.
+    void ShowAboutFromSetup();
 
     // ISearchView
     void SetStatus(const std::string& text) override;
@@ -133,6 +136,7 @@ class TfrmMain : public QWidget, public ISearchView {
     QLabel* lblStatus = nullptr;
     QTimer* Timer1 = nullptr;
     TfrmSetup* frmSetup = nullptr; // created with the window, built at its first opening
+    std::unique_ptr<TfrmAbout> frmAbout;
 
     // Module state.
     bool FirstRun = false;
