@@ -1,5 +1,7 @@
 #include "mainwindow/fMain.h"
 
+#include "help/HelpKey.h"
+#include "help/HtmlHelp.h"
 #include "mainwindow/GlobalHotkey.h"
 #include "mainwindow/ResultsList.h"
 #include "mainwindow/WindowActivation.h"
@@ -87,6 +89,7 @@ TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint), screenMetrics_(PrimaryScreenMetrics) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QString::fromUtf8(ProductName));
+    setProperty(HelpContextProperty, 1000);
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
 
     PopupMenu1 = std::make_unique<QMenu>();
@@ -180,6 +183,7 @@ void TfrmMain::FormCreate(const QStringList& arguments) {
         mniSetup->setEnabled(false);
     }
     LayOutControls();
+    LoadHtmlHelp();
 }
 
 void TfrmMain::SetScreenMetricsSource(std::function<ScreenMetrics()> source) {
