@@ -155,7 +155,7 @@ THelpWindow::THelpWindow() : QWidget(nullptr, Qt::Window) {
     splitter->addWidget(tabNavigation);
     splitter->addWidget(browser);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({250, 650});
+    splitter->setSizes({280, 620});
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
