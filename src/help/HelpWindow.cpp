@@ -207,17 +207,22 @@ bool THelpWindow::OpenFile(const QString& path) {
     return true;
 }
 
-void THelpWindow::FillContents() {
-    std::string file = archive_->ContentsFile();
-    if (file.empty() || !archive_->Contains(file))
-        for (const std::string& name : archive_->Files())
-            if (QString::fromStdString(name).endsWith(QLatin1String(".hhc"), Qt::CaseInsensitive))
+// The entries of the contents or the index: the file that #SYSTEM names,
+// else the first one in the archive with the usual extension.
+static std::vector<TSitemapEntry> SitemapOf(const TChmArchive& archive, std::string file,
+                                            const char* extension) {
+    if (file.empty() || !archive.Contains(file))
+        for (const std::string& name : archive.Files())
+            if (QString::fromStdString(name).endsWith(QLatin1String(extension), Qt::CaseInsensitive)) {
                 file = name;
-    const std::optional<std::string> text = archive_->Read(file);
-    if (!text)
-        return;
+                break;
+            }
+    return ParseSitemap(archive.Read(file).value_or(std::string()));
+}
+
+void THelpWindow::FillContents() {
     std::vector<std::pair<int, QTreeWidgetItem*>> parents;
-    for (const TSitemapEntry& entry : ParseSitemap(*text)) {
+    for (const TSitemapEntry& entry : SitemapOf(*archive_, archive_->ContentsFile(), ".hhc")) {
         while (!parents.empty() && parents.back().first >= entry.Depth)
             parents.pop_back();
         auto* item = parents.empty() ? new QTreeWidgetItem(tvwContents)
@@ -230,15 +235,7 @@ void THelpWindow::FillContents() {
 }
 
 void THelpWindow::FillIndex() {
-    std::string file = archive_->IndexFile();
-    if (file.empty() || !archive_->Contains(file))
-        for (const std::string& name : archive_->Files())
-            if (QString::fromStdString(name).endsWith(QLatin1String(".hhk"), Qt::CaseInsensitive))
-                file = name;
-    const std::optional<std::string> text = archive_->Read(file);
-    if (!text)
-        return;
-    for (const TSitemapEntry& entry : ParseSitemap(*text)) {
+    for (const TSitemapEntry& entry : SitemapOf(*archive_, archive_->IndexFile(), ".hhk")) {
         auto* item = new QListWidgetItem(FromUtf8(entry.Name), lstIndex);
         item->setData(LocalRole, FromUtf8(entry.Local));
     }

@@ -22,11 +22,7 @@ const std::string HelpTitle = "Findaro Help - The search window";
 class HelpOnDesktop : public ::testing::Test {
   protected:
     void SetUp() override {
-        try {
-            desk_ = std::make_unique<XDesktop>();
-        } catch (const std::exception& e) {
-            FAIL() << e.what();
-        }
+        ASSERT_NO_THROW(desk_ = std::make_unique<XDesktop>()) << "run under tests/harness/with-desktop";
         // A private copy, so that the settings and the help file beside it are
         // this test's; it starts in another folder than its own.
         exe_ = dir_.path() / "bin" / "findaro";
