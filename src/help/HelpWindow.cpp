@@ -102,7 +102,7 @@ THelpWindow::THelpWindow() : QWidget(nullptr, Qt::Window) {
     setObjectName(QStringLiteral("frmHelp"));
     setAccessibleName(QStringLiteral("Help"));
     setAttribute(Qt::WA_QuitOnClose, false);
-    resize(900, 640);
+    resize(960, 680);
 
     auto* toolbar = new QToolBar(this);
     toolbar->setObjectName(QStringLiteral("tbrHelp"));
@@ -117,7 +117,9 @@ THelpWindow::THelpWindow() : QWidget(nullptr, Qt::Window) {
     actForward->setObjectName(QStringLiteral("actForward"));
     actForward->setShortcut(QKeySequence::Forward);
     actForward->setEnabled(false);
-    actHome = toolbar->addAction(style()->standardIcon(QStyle::SP_DirHomeIcon), QStringLiteral("Home"));
+    actHome = toolbar->addAction(
+        QIcon::fromTheme(QStringLiteral("go-home"), style()->standardIcon(QStyle::SP_DirHomeIcon)),
+        QStringLiteral("Home"));
     actHome->setObjectName(QStringLiteral("actHome"));
 
     tabNavigation = new QTabWidget;
@@ -155,7 +157,7 @@ THelpWindow::THelpWindow() : QWidget(nullptr, Qt::Window) {
     splitter->addWidget(tabNavigation);
     splitter->addWidget(browser);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({280, 620});
+    splitter->setSizes({260, 700});
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
