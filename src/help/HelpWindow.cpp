@@ -15,6 +15,7 @@
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QUrlQuery>
+#include <QWindow>
 #include <QVBoxLayout>
 
 namespace {
@@ -275,11 +276,36 @@ void THelpWindow::ShowPage(const QUrl& url) {
     browser->setSource(url);
 }
 
+bool THelpWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == modalOwner_ && event->type() == QEvent::Hide) {
+        modalOwner_->removeEventFilter(this);
+        modalOwner_ = nullptr;
+        if (windowHandle())
+            windowHandle()->setTransientParent(nullptr);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 QString THelpWindow::CurrentTopic() const {
     return TopicOf(browser->source());
 }
 
 void THelpWindow::BringForward() {
+    // A modal dialog blocks every other window of the program, and Qt exempts
+    // only the windows that stand on it. So the help asked for from a modal
+    // dialog stands on that dialog until the dialog goes.
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == this)
+        modal = nullptr;
+    if (modal != modalOwner_) {
+        if (modalOwner_)
+            modalOwner_->removeEventFilter(this);
+        modalOwner_ = modal;
+        if (modal)
+            modal->installEventFilter(this);
+        winId();
+        windowHandle()->setTransientParent(modal ? modal->window()->windowHandle() : nullptr);
+    }
     if (isMinimized())
         showNormal();
     else

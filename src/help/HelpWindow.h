@@ -5,6 +5,7 @@
 
 #include "help/ChmArchive.h"
 
+#include <QPointer>
 #include <QTextBrowser>
 #include <QWidget>
 
@@ -67,6 +68,9 @@ class THelpWindow : public QWidget {
     QListWidget* lstIndex = nullptr;
     TChmBrowser* browser = nullptr;
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     void FillContents();
     void FillIndex();
@@ -79,6 +83,7 @@ class THelpWindow : public QWidget {
     QString path_;
     std::unique_ptr<TChmArchive> archive_;
     bool syncing_ = false;
+    QPointer<QWidget> modalOwner_; // the modal dialog the window stands on, if any
 };
 
 // The address of a path inside the help file.

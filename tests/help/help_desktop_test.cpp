@@ -48,6 +48,18 @@ class HelpOnDesktop : public ::testing::Test {
         })) << "the pop-up did not come up with the keyboard";
     }
 
+    // The window that w stands on for the window manager (0: none).
+    xcb_window_t transientFor(xcb_window_t w) const {
+        xcb_connection_t* c = desk_->connection();
+        auto* reply = xcb_get_property_reply(
+            c, xcb_get_property(c, 0, w, XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, 0, 1), nullptr);
+        xcb_window_t owner = 0;
+        if (reply && xcb_get_property_value_length(reply) >= 4)
+            owner = *static_cast<xcb_window_t*>(xcb_get_property_value(reply));
+        std::free(reply);
+        return owner;
+    }
+
     void pressF1() { ASSERT_TRUE(xdotool({"key", "--clearmodifiers", "F1"})); }
 
     // findaro's viewable windows with this title.
@@ -75,6 +87,7 @@ TEST_F(HelpOnDesktop, F1InThePopUpOpensTheHelpAtTheSearchWindowTopic) {
     const xcb_window_t help = shown(HelpTitle, false).front();
     EXPECT_TRUE(waitUntil([&] { return desk_->activeWindow() == help; }, 3s))
         << "the help window did not come forward";
+    EXPECT_EQ(transientFor(help), 0u) << "the help window belongs to a window of the program";
     const XRect r = desk_->geometry(help);
     EXPECT_GE(r.width, 600);
     EXPECT_GE(r.height, 400);

@@ -21,6 +21,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <QTextBlock>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -353,6 +354,27 @@ TEST_F(HelpViewer, TheIndexFindsAKeywordAsItIsTyped) {
     EXPECT_EQ(window->lstIndex->currentItem()->text(), QStringLiteral("Kerberos ticket"));
     QTest::keyClick(window->txtKeyword, Qt::Key_Return);
     EXPECT_EQ(window->CurrentTopic(), QStringLiteral("/search_problems.htm"));
+}
+
+// F1 in the configuration dialog, which runs modally.
+TEST_F(HelpViewer, StaysUsableBesideAModalDialog) {
+    QDialog dialog;
+    bool typed = false;
+    QTimer::singleShot(0, &dialog, [&] {
+        help.OpenHelp(HELP_CONTENTS, 0);
+        THelpWindow* window = Window();
+        // Typed as the window system delivers it, which is where modality applies.
+        for (char c : std::string("kerb"))
+            QTest::keyClick(window->windowHandle(), Qt::Key(Qt::Key_A + (c - 'a')), Qt::NoModifier);
+        typed = window->txtKeyword->text() == QStringLiteral("kerb");
+        dialog.reject();
+    });
+    dialog.exec();
+    EXPECT_TRUE(typed) << "the help window took no keys beside the modal dialog";
+    // With the dialog gone it stands on no window again, and stays open.
+    ASSERT_TRUE(Window());
+    EXPECT_TRUE(Window()->isVisible());
+    EXPECT_EQ(Window()->windowHandle()->transientParent(), nullptr);
 }
 
 } // namespace
