@@ -6,8 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <regex>
 #include <set>
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -145,6 +150,35 @@ TEST_F(HelpFile, ContentsAndIndexLeadToTopicsOfTheFile) {
     EXPECT_EQ(dialogPages, (std::vector<std::string>{"Search Containers", "Search Fields",
                                                      "Display Format", "Misc Options",
                                                      "Diagnostics"}));
+}
+
+// A help project whose topics lie in folders: the map must name the topic
+// in its folder, whatever folder the compiler ran in.
+TEST(ChmArchive, FindsMappedTopicsInFolders) {
+    const fs::path dir = fs::path(::testing::TempDir()) / "findaro-chm-folders";
+    fs::remove_all(dir);
+    fs::create_directories(dir / "pages" / "inner");
+    const auto write = [&](const fs::path& name, const std::string& text) {
+        std::ofstream(dir / name) << text;
+    };
+    for (const char* page : {"pages/a.htm", "pages/inner/a.htm", "start.htm"})
+        write(page, std::string("<html><head><title>") + page + "</title></head><body></body></html>");
+    write("map.h", "#define IDH_A 10\n#define IDH_INNER 20\n#define IDH_START 30\n");
+    write("t.hhp", "[OPTIONS]\nCompiled file=t.chm\nDefault topic=start.htm\nTitle=T\n\n"
+                   "[FILES]\npages/a.htm\npages/inner/a.htm\nstart.htm\n\n"
+                   "[ALIAS]\nIDH_A=pages/a.htm\nIDH_INNER=pages/inner/a.htm\nIDH_START=start.htm\n\n"
+                   "[MAP]\n#include map.h\n");
+    const std::string compile =
+        "cd '" + dir.string() + "' && '" CHMCMD "' t.hhp >compile.log 2>&1";
+    ASSERT_EQ(std::system(compile.c_str()), 0);
+    const auto archive = TChmArchive::Open((dir / "t.chm").string());
+    ASSERT_TRUE(archive);
+    EXPECT_EQ(archive->ContextMap(), (std::map<uint32_t, std::string>{
+                                         {10, "/pages/a.htm"}, {20, "/pages/inner/a.htm"}, {30, "/start.htm"}}));
+    EXPECT_EQ(archive->Title(), "T");
+    EXPECT_FALSE(TChmArchive::Open((dir / "map.h").string())) << "not a help file";
+    EXPECT_FALSE(TChmArchive::Open((dir / "none.chm").string()));
+    fs::remove_all(dir);
 }
 
 TEST(Sitemap, ReadsTheListsThatHelpEditorsWrite) {
