@@ -97,10 +97,12 @@ class Bench {
 
     void focusHost(const Program& p) {
         xcb_window_t host = 0;
-        if (!waitUntil([&] {
-                host = desk_.windowTitled(p.wmClass, p.hostTitle);
-                return host && desk_.viewable(host);
-            }, 20s))
+        if (!waitUntil(
+                [&] {
+                    host = desk_.windowTitled(p.wmClass, p.hostTitle);
+                    return host && desk_.viewable(host);
+                },
+                20s))
             throw std::runtime_error(p.label + " shows no window to press F1 in");
         xcb_set_input_focus(desk_.connection(), XCB_INPUT_FOCUS_PARENT, host, XCB_CURRENT_TIME);
         xcb_flush(desk_.connection());
@@ -146,11 +148,18 @@ int main(int argc, char** argv) {
         fs::copy_file(opt["--findaro"], findaro);
         fs::copy_file(opt["--chm"], home.path() / "Findaro.chm");
         std::ofstream(home.path() / "findaro.INI") << "[Settings]\nHookHotkey=1\n";
-        const Program programs[2] = {
-            {"findaro", "findaro", "Findaro", "Findaro Help - The search window",
-             {findaro.string()}, true},
-            {"peer", "peer_help", "PeerHelpHost", "Peer Help", {opt["--peer"], opt["--content"]},
-             false}};
+        const Program programs[2] = {{"findaro",
+                                      "findaro",
+                                      "Findaro",
+                                      "Findaro Help - The search window",
+                                      {findaro.string()},
+                                      true},
+                                     {"peer",
+                                      "peer_help",
+                                      "PeerHelpHost",
+                                      "Peer Help",
+                                      {opt["--peer"], opt["--content"]},
+                                      false}};
         const int runs = std::stoi(opt["--runs"]);
         const int presses = std::stoi(opt["--presses"]);
         Bench bench(desk);

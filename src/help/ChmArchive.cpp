@@ -39,8 +39,7 @@ int CollectFile(chmFile*, chmUnitInfo* info, void* context) {
     auto& files = *static_cast<std::vector<std::string>*>(context);
     const std::string path = info->path;
     // "/#..." and "/$..." are the compiler's tables, "::" its storage.
-    if (path.size() > 1 && path[0] == '/' && path[1] != '#' && path[1] != '$' &&
-        path.back() != '/')
+    if (path.size() > 1 && path[0] == '/' && path[1] != '#' && path[1] != '$' && path.back() != '/')
         files.push_back(path);
     return CHM_ENUMERATOR_CONTINUE;
 }
@@ -65,8 +64,7 @@ TChmArchive::~TChmArchive() {
 
 bool TChmArchive::Contains(const std::string& path) const {
     chmUnitInfo info{};
-    return chm_resolve_object(file_, WithLeadingSlash(path).c_str(), &info) ==
-           CHM_RESOLVE_SUCCESS;
+    return chm_resolve_object(file_, WithLeadingSlash(path).c_str(), &info) == CHM_RESOLVE_SUCCESS;
 }
 
 std::optional<std::string> TChmArchive::Read(const std::string& path) const {

@@ -15,8 +15,8 @@
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QUrlQuery>
-#include <QWindow>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace {
 
@@ -43,9 +43,9 @@ QByteArray OwnPage(const QString& heading, const QString& body) {
 } // namespace
 
 QUrl ChmUrl(const QString& archivePath) {
-    return QUrl(ChmScheme + QLatin1Char(':') +
-                (archivePath.startsWith(QLatin1Char('/')) ? archivePath
-                                                          : QLatin1Char('/') + archivePath));
+    return QUrl(
+        ChmScheme + QLatin1Char(':') +
+        (archivePath.startsWith(QLatin1Char('/')) ? archivePath : QLatin1Char('/') + archivePath));
 }
 
 TChmBrowser::TChmBrowser(QWidget* parent) : QTextBrowser(parent) {
@@ -62,10 +62,11 @@ QVariant TChmBrowser::loadResource(int type, const QUrl& name) {
     }
     if (url.scheme() == PageScheme) {
         const QUrlQuery query(url);
-        const QString start = archive_ && !archive_->DefaultTopic().empty()
-                                  ? QStringLiteral("<p><a href=\"%1\">Go to the first page of the help</a></p>")
-                                        .arg(ChmUrl(FromUtf8(archive_->DefaultTopic())).toString())
-                                  : QString();
+        const QString start =
+            archive_ && !archive_->DefaultTopic().empty()
+                ? QStringLiteral("<p><a href=\"%1\">Go to the first page of the help</a></p>")
+                      .arg(ChmUrl(FromUtf8(archive_->DefaultTopic())).toString())
+                : QString();
         if (url.path() == QLatin1String("topic-not-found"))
             return OwnPage(
                 QStringLiteral("Topic not found"),
@@ -75,7 +76,8 @@ QVariant TChmBrowser::loadResource(int type, const QUrl& name) {
         if (url.path() == QLatin1String("cannot-open"))
             return OwnPage(
                 QStringLiteral("Cannot open the help file"),
-                QStringLiteral("<p>The file <b>%1</b> is missing or is not a compiled help file.</p>")
+                QStringLiteral(
+                    "<p>The file <b>%1</b> is missing or is not a compiled help file.</p>")
                     .arg(unreadableFile_.toHtmlEscaped()));
         return {};
     }
@@ -109,7 +111,8 @@ THelpWindow::THelpWindow() : QWidget(nullptr, Qt::Window) {
     toolbar->setObjectName(QStringLiteral("tbrHelp"));
     toolbar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     toolbar->setAccessibleName(QStringLiteral("Help navigation"));
-    actBack = toolbar->addAction(style()->standardIcon(QStyle::SP_ArrowBack), QStringLiteral("Back"));
+    actBack =
+        toolbar->addAction(style()->standardIcon(QStyle::SP_ArrowBack), QStringLiteral("Back"));
     actBack->setObjectName(QStringLiteral("actBack"));
     actBack->setShortcut(QKeySequence::Back);
     actBack->setEnabled(false);
@@ -206,7 +209,8 @@ bool THelpWindow::OpenFile(const QString& path) {
     }
     FillContents();
     FillIndex();
-    setWindowTitle(archive_->Title().empty() ? QFileInfo(path).fileName() : FromUtf8(archive_->Title()));
+    setWindowTitle(archive_->Title().empty() ? QFileInfo(path).fileName()
+                                             : FromUtf8(archive_->Title()));
     return true;
 }
 
@@ -216,7 +220,8 @@ static std::vector<TSitemapEntry> SitemapOf(const TChmArchive& archive, std::str
                                             const char* extension) {
     if (file.empty() || !archive.Contains(file))
         for (const std::string& name : archive.Files())
-            if (QString::fromStdString(name).endsWith(QLatin1String(extension), Qt::CaseInsensitive)) {
+            if (QString::fromStdString(name).endsWith(QLatin1String(extension),
+                                                      Qt::CaseInsensitive)) {
                 file = name;
                 break;
             }

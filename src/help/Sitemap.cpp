@@ -31,8 +31,9 @@ void AppendUtf8(std::string& out, unsigned long code) {
 }
 
 std::string DecodeEntities(const std::string& text) {
-    static const std::map<std::string, std::string> named{
-        {"amp", "&"}, {"lt", "<"}, {"gt", ">"}, {"quot", "\""}, {"apos", "'"}, {"nbsp", "\xC2\xA0"}};
+    static const std::map<std::string, std::string> named{{"amp", "&"},  {"lt", "<"},
+                                                          {"gt", ">"},   {"quot", "\""},
+                                                          {"apos", "'"}, {"nbsp", "\xC2\xA0"}};
     std::string out;
     for (size_t i = 0; i < text.size(); ++i) {
         const size_t semi = text[i] == '&' ? text.find(';', i) : std::string::npos;
@@ -44,7 +45,8 @@ std::string DecodeEntities(const std::string& text) {
         if (name.size() > 1 && name[0] == '#') {
             const bool hex = name[1] == 'x' || name[1] == 'X';
             char* end = nullptr;
-            const unsigned long code = std::strtoul(name.c_str() + (hex ? 2 : 1), &end, hex ? 16 : 10);
+            const unsigned long code =
+                std::strtoul(name.c_str() + (hex ? 2 : 1), &end, hex ? 16 : 10);
             if (end && *end == '\0') {
                 AppendUtf8(out, code);
                 i = semi;
@@ -61,7 +63,7 @@ std::string DecodeEntities(const std::string& text) {
 }
 
 struct Tag {
-    std::string name; // lower case, "/ul" for a closing tag
+    std::string name;                              // lower case, "/ul" for a closing tag
     std::map<std::string, std::string> attributes; // names in lower case
 };
 

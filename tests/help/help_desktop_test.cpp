@@ -22,7 +22,8 @@ const std::string HelpTitle = "Findaro Help - The search window";
 class HelpOnDesktop : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_NO_THROW(desk_ = std::make_unique<XDesktop>()) << "run under tests/harness/with-desktop";
+        ASSERT_NO_THROW(desk_ = std::make_unique<XDesktop>())
+            << "run under tests/harness/with-desktop";
         // A private copy, so that the settings and the help file beside it are
         // this test's; it starts in another folder than its own.
         exe_ = dir_.path() / "bin" / "findaro";
@@ -52,7 +53,8 @@ class HelpOnDesktop : public ::testing::Test {
     xcb_window_t transientFor(xcb_window_t w) const {
         xcb_connection_t* c = desk_->connection();
         auto* reply = xcb_get_property_reply(
-            c, xcb_get_property(c, 0, w, XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, 0, 1), nullptr);
+            c, xcb_get_property(c, 0, w, XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, 0, 1),
+            nullptr);
         xcb_window_t owner = 0;
         if (reply && xcb_get_property_value_length(reply) >= 4)
             owner = *static_cast<xcb_window_t*>(xcb_get_property_value(reply));
@@ -106,18 +108,17 @@ TEST_F(HelpOnDesktop, F1InThePopUpOpensTheHelpAtTheSearchWindowTopic) {
 TEST_F(HelpOnDesktop, WithoutTheHelpFileF1WarnsOnce) {
     ASSERT_NO_FATAL_FAILURE(startAndPopUp());
     pressF1();
-    ASSERT_TRUE(waitUntil([&] { return shown("Findaro", true).size() == 1; }))
-        << "no warning box";
+    ASSERT_TRUE(waitUntil([&] { return shown("Findaro", true).size() == 1; })) << "no warning box";
     ASSERT_TRUE(xdotool({"key", "--clearmodifiers", "Return"}));
     ASSERT_TRUE(waitUntil([&] { return shown("Findaro", true).empty(); }));
 
     ASSERT_TRUE(xdotool({"key", "--clearmodifiers", "super+p"}));
-    ASSERT_TRUE(waitUntil([&] {
-        return desk_->inputFocus() == desk_->windowTitled("findaro", "Findaro");
-    }));
+    ASSERT_TRUE(waitUntil(
+        [&] { return desk_->inputFocus() == desk_->windowTitled("findaro", "Findaro"); }));
     pressF1();
     // The second request goes to the viewer, which says it cannot open the file.
-    EXPECT_TRUE(waitUntil([&] { return shown("Help - Cannot open the help file", false).size() == 1; }));
+    EXPECT_TRUE(
+        waitUntil([&] { return shown("Help - Cannot open the help file", false).size() == 1; }));
     EXPECT_TRUE(shown("Findaro", true).empty()) << "warned twice";
 }
 

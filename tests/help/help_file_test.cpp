@@ -88,7 +88,8 @@ TEST_F(HelpFile, NamesItsTitleStartTopicContentsAndIndex) {
     EXPECT_EQ(archive->DefaultTopic(), "/introduction.htm");
     EXPECT_EQ(archive->ContentsFile(), "/Findaro.hhc");
     EXPECT_EQ(archive->IndexFile(), "/Findaro.hhk");
-    for (const std::string& file : {archive->DefaultTopic(), archive->ContentsFile(), archive->IndexFile()})
+    for (const std::string& file :
+         {archive->DefaultTopic(), archive->ContentsFile(), archive->IndexFile()})
         EXPECT_TRUE(archive->Contains(file)) << file;
 }
 
@@ -140,16 +141,17 @@ TEST_F(HelpFile, ContentsAndIndexLeadToTopicsOfTheFile) {
     // stand below the dialog's own topic.
     std::set<std::string> listed;
     std::vector<std::string> dialogPages;
-    for (const TSitemapEntry& entry : ParseSitemap(archive->Read(archive->ContentsFile()).value_or(""))) {
+    for (const TSitemapEntry& entry :
+         ParseSitemap(archive->Read(archive->ContentsFile()).value_or(""))) {
         listed.insert("/" + entry.Local.substr(0, entry.Local.find('#')));
         if (entry.Depth == 2)
             dialogPages.push_back(entry.Name);
     }
     for (const std::string& topic : Topics())
         EXPECT_TRUE(listed.count(topic)) << topic << " is not in the contents";
-    EXPECT_EQ(dialogPages, (std::vector<std::string>{"Search Containers", "Search Fields",
-                                                     "Display Format", "Misc Options",
-                                                     "Diagnostics"}));
+    EXPECT_EQ(dialogPages,
+              (std::vector<std::string>{"Search Containers", "Search Fields", "Display Format",
+                                        "Misc Options", "Diagnostics"}));
 }
 
 // A help project whose topics lie in folders: the map must name the topic
@@ -162,19 +164,21 @@ TEST(ChmArchive, FindsMappedTopicsInFolders) {
         std::ofstream(dir / name) << text;
     };
     for (const char* page : {"pages/a.htm", "pages/inner/a.htm", "start.htm"})
-        write(page, std::string("<html><head><title>") + page + "</title></head><body></body></html>");
+        write(page,
+              std::string("<html><head><title>") + page + "</title></head><body></body></html>");
     write("map.h", "#define IDH_A 10\n#define IDH_INNER 20\n#define IDH_START 30\n");
-    write("t.hhp", "[OPTIONS]\nCompiled file=t.chm\nDefault topic=start.htm\nTitle=T\n\n"
-                   "[FILES]\npages/a.htm\npages/inner/a.htm\nstart.htm\n\n"
-                   "[ALIAS]\nIDH_A=pages/a.htm\nIDH_INNER=pages/inner/a.htm\nIDH_START=start.htm\n\n"
-                   "[MAP]\n#include map.h\n");
-    const std::string compile =
-        "cd '" + dir.string() + "' && '" CHMCMD "' t.hhp >compile.log 2>&1";
+    write("t.hhp",
+          "[OPTIONS]\nCompiled file=t.chm\nDefault topic=start.htm\nTitle=T\n\n"
+          "[FILES]\npages/a.htm\npages/inner/a.htm\nstart.htm\n\n"
+          "[ALIAS]\nIDH_A=pages/a.htm\nIDH_INNER=pages/inner/a.htm\nIDH_START=start.htm\n\n"
+          "[MAP]\n#include map.h\n");
+    const std::string compile = "cd '" + dir.string() + "' && '" CHMCMD "' t.hhp >compile.log 2>&1";
     ASSERT_EQ(std::system(compile.c_str()), 0);
     const auto archive = TChmArchive::Open((dir / "t.chm").string());
     ASSERT_TRUE(archive);
-    EXPECT_EQ(archive->ContextMap(), (std::map<uint32_t, std::string>{
-                                         {10, "/pages/a.htm"}, {20, "/pages/inner/a.htm"}, {30, "/start.htm"}}));
+    EXPECT_EQ(archive->ContextMap(),
+              (std::map<uint32_t, std::string>{
+                  {10, "/pages/a.htm"}, {20, "/pages/inner/a.htm"}, {30, "/start.htm"}}));
     EXPECT_EQ(archive->Title(), "T");
     EXPECT_FALSE(TChmArchive::Open((dir / "map.h").string())) << "not a help file";
     EXPECT_FALSE(TChmArchive::Open((dir / "none.chm").string()));
@@ -196,7 +200,8 @@ TEST(Sitemap, ReadsTheListsThatHelpEditorsWrite) {
          "<param name=\"Local\" value=\"c.htm#x\"></object></UL>",
          {{1, "A", "a.htm"}, {2, "B", ""}, {1, "C", "c.htm#x"}}},
         {"quoting, case and entities",
-         "<ul><li><object TYPE='Text/Sitemap'><PARAM NAME=name VALUE='M&uuml;ller &amp; S&#246;hne'/>"
+         "<ul><li><object TYPE='Text/Sitemap'><PARAM NAME=name VALUE='M&uuml;ller &amp; "
+         "S&#246;hne'/>"
          "<param value=\"m.htm\" name=\"local\"></object></ul>",
          {{1, "M&uuml;ller & S\xC3\xB6hne", "m.htm"}}},
         {"the first name and topic count; comments and other objects do not",

@@ -19,9 +19,9 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
-#include <QToolButton>
 #include <QTextBlock>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -184,7 +184,8 @@ TEST(OpenHelp, WarnsOnceAboutAMissingFileAndThenHandsRequestsToTheViewer) {
     EXPECT_EQ(help.OpenHelp(HELP_CONTEXT, 1000), 0);
     EXPECT_EQ(help.OpenHelp(HELP_TOC, 0), 0);
     EXPECT_EQ(catcher.boxes.size(), 1u);
-    EXPECT_EQ(calls, (std::vector<ViewerCall>{{path, HH_HELP_CONTEXT, 1000}, {path, HH_DISPLAY_TOC, 0}}));
+    EXPECT_EQ(calls,
+              (std::vector<ViewerCall>{{path, HH_HELP_CONTEXT, 1000}, {path, HH_DISPLAY_TOC, 0}}));
 }
 
 TEST(OpenHelp, TranslatesItsCommandsForTheViewer) {
@@ -198,9 +199,9 @@ TEST(OpenHelp, TranslatesItsCommandsForTheViewer) {
         {HELP_CONTENTS, 7, {{HelpFile, HH_DISPLAY_INDEX, 7}}},
         {HELP_TOC, 5, {{HelpFile, HH_DISPLAY_TOC, 0}}},
         {0, 1000, {}},
-        {2, 1000, {}},   // quitting help
-        {4, 1000, {}},   // positioning
-        {0x101, 0, {}},  // a keyword
+        {2, 1000, {}},  // quitting help
+        {4, 1000, {}},  // positioning
+        {0x101, 0, {}}, // a keyword
         {1000, 1000, {}},
     };
     for (const Case& c : cases) {
@@ -307,12 +308,15 @@ TEST_F(HelpViewer, RendersTopicsWithTheirStyleSheetAndPictures) {
     EXPECT_EQ(heading.charFormat().foreground().color(), QColor(0x1f, 0x4e, 0x79));
     EXPECT_NE(heading.text().indexOf(QStringLiteral("Welcome to Findaro")), -1);
     // The icon beside it comes out of the help file.
-    const QImage icon = QImage::fromData(
-        browser->loadResource(QTextDocument::ImageResource, QUrl(QStringLiteral("images/findaro-32.png")))
-            .toByteArray());
+    const QImage icon =
+        QImage::fromData(browser
+                             ->loadResource(QTextDocument::ImageResource,
+                                            QUrl(QStringLiteral("images/findaro-32.png")))
+                             .toByteArray());
     EXPECT_EQ(icon.size(), QSize(32, 32));
-    EXPECT_FALSE(browser->loadResource(QTextDocument::ImageResource, QUrl(QStringLiteral("images/none.png")))
-                     .isValid());
+    EXPECT_FALSE(
+        browser->loadResource(QTextDocument::ImageResource, QUrl(QStringLiteral("images/none.png")))
+            .isValid());
 }
 
 TEST_F(HelpViewer, FollowsLinksAndRetracesThemWithBackAndForward) {
@@ -339,7 +343,8 @@ TEST_F(HelpViewer, FollowsLinksAndRetracesThemWithBackAndForward) {
     QTreeWidgetItem* misc = window->tvwContents->topLevelItem(2)->child(3);
     ASSERT_EQ(misc->text(0), QStringLiteral("Misc Options"));
     window->tvwContents->setCurrentItem(misc);
-    EXPECT_EQ(window->browser->source().toString(), QStringLiteral("chm:/containers_and_options.htm#options"));
+    EXPECT_EQ(window->browser->source().toString(),
+              QStringLiteral("chm:/containers_and_options.htm#options"));
     window->actHome->trigger();
     EXPECT_EQ(window->CurrentTopic(), QStringLiteral("/introduction.htm"));
 }
