@@ -97,8 +97,12 @@ void TChmBrowser::doSetSource(const QUrl& name, QTextDocument::ResourceType type
         QTextBrowser::doSetSource(name, type);
         return;
     }
-    // A web or mail address in a topic belongs to the desktop's browser.
-    QDesktopServices::openUrl(name);
+    // A web or mail address in a topic belongs to the desktop's programs;
+    // other addresses (files, programs) are not a help file's to open.
+    const QString scheme = name.scheme().toLower();
+    if (scheme == QLatin1String("http") || scheme == QLatin1String("https") ||
+        scheme == QLatin1String("mailto"))
+        QDesktopServices::openUrl(name);
 }
 
 THelpWindow::THelpWindow() : QWidget(nullptr, Qt::Window) {
