@@ -1,6 +1,7 @@
 // findaro-search: the desktop program's search from a terminal, with the same
 // settings file and the same search run.
 
+#include "base/ExecutablePath.h"
 #include "cli/TerminalView.h"
 #include "search/Diagnostics.h"
 #include "search/ResultsTable.h"
@@ -31,8 +32,9 @@ single blanks; no TEXT searches with an empty text.
 
 The settings (compared attributes, match type, shown columns, containers,
 limits, domain) are those of findaro.INI beside this program, the same file
-the desktop program uses. The file is only read, never written; a missing file
-means the default settings. The bind uses the Kerberos ticket of the calling
+the desktop program uses (found whatever the case of its name, as
+Findaro.ini for example). The file is only read, never written; a missing
+file means the default settings. The bind uses the Kerberos ticket of the calling
 user (see klist).
 
 Options:
@@ -48,18 +50,14 @@ are printed as blanks.
 
 Exit status:
   0   every container was searched (an empty table included)
-  1   the run ended before searching: no directory server for the domain, no
-      connection, or the bind was refused; nothing is printed on standard output
+  1   the run ended before searching: the settings file cannot be read, no
+      directory server for the domain, no connection, the bind was refused,
+      or no container is set and the default one could not be read; nothing
+      is printed on standard output
   2   the search of at least one container failed; the rows of the others are
       printed
   64  wrong command line, or the settings file given with --ini does not exist
 )";
-
-std::string ProgramDirectory() {
-    std::error_code error;
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::string(".") : exe.parent_path().string();
-}
 
 // Mirrors the log as it grows; the run empties it first, so the count restarts.
 void MirrorDiagnostics(TDiagnosticsLog& log) {
@@ -118,22 +116,27 @@ int main(int argc, char** argv) {
             return kExitUsage;
         }
     } else {
-        iniPath = ProgramDirectory() + "/findaro.INI";
+        iniPath = findaro::ExecutableFolder() + "/findaro.INI";
     }
     SetSettingsFilePath(iniPath);
     LoadSettings();
+    // Searching with the defaults instead would look like a result of the file.
+    if (const std::string error = SettingsReadError(); !error.empty()) {
+        std::cerr << "findaro-search: " << error << '\n';
+        return kExitNotSearched;
+    }
 
     std::string searchText;
     for (size_t i = 0; i < words.size(); ++i)
         searchText += (i > 0 ? " " : "") + words[i];
 
     TTerminalView view(std::cerr);
-    BuildResultColumns(view);
+    BuildResultColumns(view, OptionsRec);
     TDiagnosticsLog& log = Diagnostics();
     if (diagnostics)
         MirrorDiagnostics(log);
 
-    const SearchOutcome outcome = RunSearch(view, log, searchText);
+    const SearchOutcome outcome = RunSearch(view, log, searchText, OptionsRec);
     if (outcome != SearchOutcome::Completed && outcome != SearchOutcome::CompletedWithErrors)
         return kExitNotSearched;
 

@@ -1,24 +1,16 @@
-// Linux backend of the domain controller locator: DNS SRV records of the
-// domain's controllers, tried in RFC 2782 order until one accepts LDAP
-// connections.
+// The domain controller locator: DNS SRV records of the domain's
+// controllers, tried in RFC 2782 order until one accepts LDAP connections.
+// The name rules and the ordering live here; the resolver and socket calls
+// are the backend's.
 
 #include "directory/DcLocator.h"
 
+#include "base/AsciiCase.h"
+
 #include <algorithm>
-#include <arpa/nameser.h>
-#include <cerrno>
-#include <chrono>
 #include <cstring>
-#include <fcntl.h>
-#include <memory>
-#include <netdb.h>
-#include <netinet/in.h>
 #include <new>
-#include <poll.h>
 #include <random>
-#include <resolv.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 
@@ -26,62 +18,6 @@ constexpr uint16_t kLdapPort = 389;
 // Long enough for a loaded controller on a slow link, short enough that a
 // dead first controller does not make every search wait noticeably.
 constexpr int kConnectTimeoutMs = 1500;
-constexpr char kDcSrvPrefix[] = "_ldap._tcp.dc._msdcs.";
-
-// The struct shares its name with glibc's per-thread state accessor.
-using ResolverStruct = struct __res_state;
-
-// A private resolver state, so that the locator is safe beside other threads
-// that use the resolver.
-class ResolverState {
-  public:
-    ResolverState() : state_(std::make_unique<ResolverStruct>()) {
-        std::memset(state_.get(), 0, sizeof(*state_));
-        ok_ = res_ninit(state_.get()) == 0;
-    }
-    ~ResolverState() {
-        // res_ninit may have allocated parts of the state even when it failed.
-        res_nclose(state_.get());
-    }
-    ResolverState(const ResolverState&) = delete;
-    ResolverState& operator=(const ResolverState&) = delete;
-
-    bool ok() const { return ok_; }
-    res_state get() { return state_.get(); }
-
-  private:
-    std::unique_ptr<ResolverStruct> state_;
-    bool ok_ = false;
-};
-
-class Socket {
-  public:
-    explicit Socket(int fd) : fd_(fd) {}
-    ~Socket() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    Socket(const Socket&) = delete;
-    Socket& operator=(const Socket&) = delete;
-    int fd() const { return fd_; }
-
-  private:
-    int fd_;
-};
-
-struct AddrInfoFree {
-    void operator()(addrinfo* ai) const { freeaddrinfo(ai); }
-};
-
-char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsIgnoreCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return LowerAscii(x) == LowerAscii(y);
-           });
-}
 
 // Characters that no domain name (flat or DNS) may hold; the backslash also
 // matters because the resolver would read it as an escape.
@@ -93,7 +29,7 @@ bool IsForbiddenChar(unsigned char c) {
 bool IsWellFormedDomain(const std::string& name) {
     // The query name adds the SRV prefix and must stay within a DNS name's
     // 253 characters.
-    if (name.empty() || name.size() + sizeof(kDcSrvPrefix) - 1 > 253)
+    if (name.empty() || DcSrvQueryName(name).size() > 253)
         return false;
     size_t labelLength = 0;
     for (char ch : name) {
@@ -120,27 +56,6 @@ uint32_t DefaultRandom(uint32_t upperInclusive) {
     return std::uniform_int_distribution<uint32_t>(0, upperInclusive)(engine);
 }
 
-// Waits for a non-blocking connect to finish; false on timeout or refusal.
-bool FinishConnect(int fd, int timeoutMs) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                              deadline - std::chrono::steady_clock::now())
-                              .count();
-        if (left <= 0)
-            return false;
-        pollfd pfd{fd, POLLOUT, 0};
-        const int n = ::poll(&pfd, 1, static_cast<int>(left));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        int error = 0;
-        socklen_t len = sizeof(error);
-        return ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &len) == 0 && error == 0;
-    }
-}
-
 uint32_t Locate(const char* domainName, std::string& dcName) {
     std::vector<std::string> domains;
     if (const uint32_t rc = DomainsToQuery(domainName, ResolverSearchList(), domains); rc != 0)
@@ -161,12 +76,16 @@ uint32_t Locate(const char* domainName, std::string& dcName) {
                 return 0;
             }
         }
-        return ERROR_NO_SUCH_DOMAIN;
+        return winerror::NoSuchDomain;
     }
-    return ERROR_NO_SUCH_DOMAIN;
+    return winerror::NoSuchDomain;
 }
 
 } // namespace
+
+std::string DcSrvQueryName(const std::string& dnsDomain) {
+    return "_ldap._tcp.dc._msdcs." + dnsDomain;
+}
 
 uint32_t DomainsToQuery(const char* domainName, const std::vector<std::string>& searchList,
                         std::vector<std::string>& domains) {
@@ -190,7 +109,7 @@ uint32_t DomainsToQuery(const char* domainName, const std::vector<std::string>& 
     if (name.back() == '.')
         name.pop_back(); // an absolute DNS name
     if (!IsWellFormedDomain(name))
-        return ERROR_INVALID_DOMAINNAME;
+        return winerror::InvalidDomainName;
 
     if (name.find('.') == std::string::npos) {
         // A flat name is the first label of a domain the workstation knows.
@@ -198,7 +117,7 @@ uint32_t DomainsToQuery(const char* domainName, const std::vector<std::string>& 
             std::string d = domain;
             if (!d.empty() && d.back() == '.')
                 d.pop_back();
-            if (EqualsIgnoreCase(FirstLabel(d), name) && IsWellFormedDomain(d) &&
+            if (findaro::EqualsAsciiNoCase(FirstLabel(d), name) && IsWellFormedDomain(d) &&
                 std::find(domains.begin(), domains.end(), d) == domains.end())
                 domains.push_back(d);
         }
@@ -207,63 +126,6 @@ uint32_t DomainsToQuery(const char* domainName, const std::vector<std::string>& 
     }
     domains.push_back(name);
     return 0;
-}
-
-std::vector<std::string> ResolverSearchList() {
-    ResolverState resolver;
-    std::vector<std::string> list;
-    if (resolver.ok())
-        for (int i = 0; i < MAXDNSRCH && resolver.get()->dnsrch[i] != nullptr; ++i)
-            list.emplace_back(resolver.get()->dnsrch[i]);
-    return list;
-}
-
-uint32_t QueryDcSrvRecords(const std::string& dnsDomain, std::vector<SrvRecord>& records) {
-    records.clear();
-    ResolverState resolver;
-    if (!resolver.ok())
-        return ERROR_NO_SUCH_DOMAIN;
-
-    const std::string query = kDcSrvPrefix + dnsDomain;
-    std::vector<unsigned char> answer(4096);
-    int length = 0;
-    for (;;) {
-        length = res_nquery(resolver.get(), query.c_str(), ns_c_in, ns_t_srv, answer.data(),
-                            static_cast<int>(answer.size()));
-        if (length < 0)
-            return ERROR_NO_SUCH_DOMAIN;
-        // A longer answer than the buffer comes back cut; ask again with room.
-        if (static_cast<size_t>(length) <= answer.size())
-            break;
-        if (answer.size() >= 65536)
-            return ERROR_NO_SUCH_DOMAIN;
-        answer.resize(65536);
-    }
-
-    ns_msg msg;
-    if (ns_initparse(answer.data(), length, &msg) < 0)
-        return ERROR_NO_SUCH_DOMAIN;
-    const int count = ns_msg_count(msg, ns_s_an);
-    for (int i = 0; i < count; ++i) {
-        ns_rr rr;
-        if (ns_parserr(&msg, ns_s_an, i, &rr) < 0)
-            return ERROR_NO_SUCH_DOMAIN;
-        // Aliases on the way to the records come in the same section.
-        if (ns_rr_type(rr) != ns_t_srv || ns_rr_class(rr) != ns_c_in || ns_rr_rdlen(rr) < 7)
-            continue;
-        const unsigned char* rdata = ns_rr_rdata(rr);
-        SrvRecord record;
-        record.priority = ns_get16(rdata);
-        record.weight = ns_get16(rdata + 2);
-        record.port = ns_get16(rdata + 4);
-        char target[NS_MAXDNAME];
-        if (dn_expand(ns_msg_base(msg), ns_msg_end(msg), rdata + 6, target, sizeof(target)) < 0)
-            continue;
-        // dn_expand writes the root as "", RFC 2782's "." for "not offered".
-        record.target = target[0] == '\0' ? "." : target;
-        records.push_back(std::move(record));
-    }
-    return records.empty() ? ERROR_NO_SUCH_DOMAIN : 0;
 }
 
 std::vector<SrvRecord> OrderSrvRecords(std::vector<SrvRecord> records, const SrvRandom& random) {
@@ -307,30 +169,6 @@ std::vector<SrvRecord> OrderSrvRecords(std::vector<SrvRecord> records, const Srv
     return ordered;
 }
 
-bool AcceptsTcpConnection(const std::string& host, uint16_t port, int timeoutMs) {
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_protocol = IPPROTO_TCP;
-    addrinfo* found = nullptr;
-    const std::string service = std::to_string(port);
-    if (getaddrinfo(host.c_str(), service.c_str(), &hints, &found) != 0)
-        return false;
-    std::unique_ptr<addrinfo, AddrInfoFree> list(found);
-
-    for (const addrinfo* ai = list.get(); ai != nullptr; ai = ai->ai_next) {
-        Socket sock(::socket(ai->ai_family, ai->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
-                             ai->ai_protocol));
-        if (sock.fd() < 0)
-            continue;
-        if (::connect(sock.fd(), ai->ai_addr, ai->ai_addrlen) == 0)
-            return true;
-        if (errno == EINPROGRESS && FinishConnect(sock.fd(), timeoutMs))
-            return true;
-    }
-    return false;
-}
-
 uint32_t LocateDomainController(const char* domainName, uint32_t /*flags*/, std::string& dcName) {
     // Flags: the answer is always the DNS name, and a name is read as flat or
     // DNS by its form, so neither flag changes the lookup.
@@ -339,19 +177,19 @@ uint32_t LocateDomainController(const char* domainName, uint32_t /*flags*/, std:
         return Locate(domainName, dcName);
     } catch (const std::bad_alloc&) {
         dcName.clear();
-        return ERROR_NOT_ENOUGH_MEMORY;
+        return winerror::NotEnoughMemory;
     }
 }
 
 std::string WindowsErrorText(uint32_t code) {
     switch (code) {
-    case ERROR_SUCCESS_DC:
+    case winerror::Success:
         return "The operation completed successfully.";
-    case ERROR_NOT_ENOUGH_MEMORY:
+    case winerror::NotEnoughMemory:
         return "Not enough memory resources are available to process this command.";
-    case ERROR_INVALID_DOMAINNAME:
+    case winerror::InvalidDomainName:
         return "The format of the specified domain name is invalid.";
-    case ERROR_NO_SUCH_DOMAIN:
+    case winerror::NoSuchDomain:
         return "The specified domain either does not exist or could not be contacted.";
     default:
         return "Error " + std::to_string(code) + ".";

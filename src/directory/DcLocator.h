@@ -7,14 +7,20 @@
 #include <string>
 #include <vector>
 
-inline constexpr uint32_t DS_RETURN_DNS_NAME = 0x40000000;
-inline constexpr uint32_t DS_IS_FLAT_NAME = 0x00010000;
+// The locator's flags and the error codes it answers with, numbered as on
+// Windows. They are named apart from the Windows headers' macros (DS_*,
+// ERROR_*), which no namespace would keep out.
+namespace dcflags {
+inline constexpr uint32_t ReturnDnsName = 0x40000000;
+inline constexpr uint32_t IsFlatName = 0x00010000;
+} // namespace dcflags
 
-// Error codes this backend can return (Windows numbering).
-inline constexpr uint32_t ERROR_SUCCESS_DC = 0;
-inline constexpr uint32_t ERROR_NOT_ENOUGH_MEMORY = 8;
-inline constexpr uint32_t ERROR_INVALID_DOMAINNAME = 1212;
-inline constexpr uint32_t ERROR_NO_SUCH_DOMAIN = 1355;
+namespace winerror {
+inline constexpr uint32_t Success = 0;
+inline constexpr uint32_t NotEnoughMemory = 8;
+inline constexpr uint32_t InvalidDomainName = 1212;
+inline constexpr uint32_t NoSuchDomain = 1355;
+} // namespace winerror
 
 // domainName null or empty: the workstation's own domain. A name without a
 // dot is a flat name (CORP), matched against the first labels of the
@@ -28,7 +34,9 @@ std::string WindowsErrorText(uint32_t code);
 // Removes every pair of consecutive backslashes.
 std::string RemoveBackslashPairs(const std::string& name);
 
-// The steps of the locator, each usable on its own.
+// The steps of the locator, each usable on its own. The ordering and the
+// name rules are portable; the resolver and socket calls below them are the
+// platform backend's (DcLocatorResolv.cpp here).
 
 struct SrvRecord {
     uint16_t priority = 0;
@@ -49,18 +57,21 @@ std::vector<SrvRecord> OrderSrvRecords(std::vector<SrvRecord> records, const Srv
 
 // The DNS domains whose controllers answer for domainName, in the order to
 // ask them, given the resolver's search list. Returns 0 or
-// ERROR_INVALID_DOMAINNAME; an empty list means there is nothing to ask.
+// winerror::InvalidDomainName; an empty list means there is nothing to ask.
 uint32_t DomainsToQuery(const char* domainName, const std::vector<std::string>& searchList,
                         std::vector<std::string>& domains);
 
-// The resolver's search list (the search and domain lines of resolv.conf).
+// Backend: the resolver's search list (the search and domain lines of
+// resolv.conf).
 std::vector<std::string> ResolverSearchList();
 
-// The _ldap._tcp.dc._msdcs SRV records of dnsDomain, in answer order.
-// Returns 0, or ERROR_NO_SUCH_DOMAIN when the name or the records do not exist
+// Backend: the _ldap._tcp.dc._msdcs SRV records of dnsDomain, in answer order.
+// Returns 0, or winerror::NoSuchDomain when the name or the records do not exist
 // or the name server cannot be reached.
+// The query name of dnsDomain's controllers.
+std::string DcSrvQueryName(const std::string& dnsDomain);
 uint32_t QueryDcSrvRecords(const std::string& dnsDomain, std::vector<SrvRecord>& records);
 
-// Whether host accepts a TCP connection on port within timeoutMs for each of
-// its addresses.
+// Backend: whether host accepts a TCP connection on port within timeoutMs on
+// any of its addresses.
 bool AcceptsTcpConnection(const std::string& host, uint16_t port, int timeoutMs);

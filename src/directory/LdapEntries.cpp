@@ -1,6 +1,6 @@
 #include "directory/LdapEntries.h"
 
-#include "directory/LdapSession.h"
+#include "base/AsciiCase.h"
 
 #include <cstring>
 
@@ -25,7 +25,7 @@ std::string TQMLDAttribute::ValueText(int32_t index) const {
 
 TQMLDAttribute* TQMLDObject::FindAttribute(const std::string& name) const {
     for (const auto& attribute : Attributes)
-        if (findaro::ldapsession::equalsAsciiNoCase(attribute->Name, name))
+        if (findaro::EqualsAsciiNoCase(attribute->Name, name))
             return attribute.get();
     return nullptr;
 }

@@ -12,8 +12,8 @@ class TQMLDAttributeValue {
     // Copies `length` bytes and a terminating zero byte; replaces any earlier value.
     int SetValue(const void* bytes, uint32_t length);
 
-    uint32_t Size = 0;             // value length + 1, or 0 while unset
-    std::unique_ptr<char[]> Data;  // value bytes followed by one zero byte
+    uint32_t Size = 0;            // value length + 1, or 0 while unset
+    std::unique_ptr<char[]> Data; // value bytes followed by one zero byte
 };
 
 class TQMLDAttribute {

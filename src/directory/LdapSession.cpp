@@ -2,23 +2,30 @@
 
 #include <sasl/sasl.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <sys/time.h>
+#include <thread>
+
+void TLdapUnbind::operator()(ldap* handle) const {
+    ldap_unbind(handle);
+}
+
+void TLdapMessageFree::operator()(ldapmsg* message) const {
+    ldap_msgfree(message);
+}
 
 namespace findaro::ldapsession {
 
-int32_t connectHost(const std::string& host, LDAP*& connection, int32_t& lastResult) {
-    if (connection != nullptr) {
-        ldap_unbind(connection);
-        connection = nullptr;
-    }
-    connection = ldap_init(host.c_str(), LDAP_PORT);
-    if (connection == nullptr)
+int32_t connectHost(TLdapHandle& connection, const std::string& host) {
+    connection.reset(ldap_init(host.c_str(), LDAP_PORT));
+    if (!connection)
         return kNoHandle;
     struct timeval bound = {kConnectSeconds, 0};
-    ldap_set_option(connection, LDAP_OPT_NETWORK_TIMEOUT, &bound);
-    lastResult = ldap_connect(connection);
-    return lastResult;
+    ldap_set_option(connection.get(), LDAP_OPT_NETWORK_TIMEOUT, &bound);
+    return ldap_connect(connection.get());
 }
 
 namespace {
@@ -32,43 +39,159 @@ int quietInteraction(LDAP*, unsigned, void*, void* prompts) {
     }
     return LDAP_SUCCESS;
 }
-} // namespace
 
-int setClientWait(LDAP* handle, int seconds) {
-    struct timeval wait = {seconds, 0};
-    return ldap_set_option(handle, LDAP_OPT_TIMEOUT, &wait);
+int32_t saslBind(LDAP* handle) {
+    char* configured = nullptr;
+    ldap_get_option(handle, LDAP_OPT_X_SASL_MECH, &configured);
+    MemPtr configuredOwner(configured);
+    const char* mechanism = (configured != nullptr && *configured != '\0') ? configured : "GSSAPI";
+    return ldap_sasl_interactive_bind_s(handle, nullptr, mechanism, nullptr, nullptr,
+                                        LDAP_SASL_QUIET, quietInteraction, nullptr);
 }
+
+// A referral followed on a connection of its own must reach the server as
+// the user, not anonymously (which Active Directory refuses): the new
+// connection binds exactly as the first did, the handle's options (version,
+// no canonicalisation, the bind's wait) included. A refusal is kept for the
+// search that followed the referral; libldap itself is told the bind went
+// through, because a failed rebind leaves it waiting for the referred answer
+// until the search's whole wait has passed. The referred server then refuses
+// the unauthenticated search at once.
+int rebindAsUser(LDAP* handle, LDAP_CONST char*, ber_tag_t, ber_int_t, void* params) {
+    const int rc = saslBind(handle);
+    if (rc != LDAP_SUCCESS && params != nullptr) {
+        int32_t& refused = *static_cast<int32_t*>(params);
+        if (refused == 0)
+            refused = rc;
+    }
+    return params != nullptr ? LDAP_SUCCESS : rc;
+}
+} // namespace
 
 int32_t bindAsUser(LDAP* handle) {
     if (handle == nullptr)
         return kNoHandle;
+    ldap_set_rebind_proc(handle, rebindAsUser, nullptr);
     // The client starts at LDAPv2, over which no SASL bind is possible.
     int version = LDAP_VERSION3;
     ldap_set_option(handle, LDAP_OPT_PROTOCOL_VERSION, &version);
     // The service principal is named after the host as given; a reverse
     // lookup could name some other host.
     ldap_set_option(handle, LDAP_OPT_X_SASL_NOCANON, LDAP_OPT_ON);
-    setClientWait(handle, kBindWaitSeconds);
-
-    char* configured = nullptr;
-    ldap_get_option(handle, LDAP_OPT_X_SASL_MECH, &configured);
-    MemPtr configuredOwner(configured);
-    const char* mechanism = (configured != nullptr && *configured != '\0') ? configured : "GSSAPI";
-
-    return ldap_sasl_interactive_bind_s(handle, nullptr, mechanism, nullptr, nullptr,
-                                        LDAP_SASL_QUIET, quietInteraction, nullptr);
+    struct timeval wait = {kBindWaitSeconds, 0};
+    ldap_set_option(handle, LDAP_OPT_TIMEOUT, &wait);
+    return saslBind(handle);
 }
 
-bool equalsAsciiNoCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size())
-        return false;
-    auto lower = [](char c) {
-        return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    };
-    for (size_t i = 0; i < a.size(); ++i)
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    return true;
+TReferralWatch::TReferralWatch(LDAP* handle, bool bound)
+    : handle_(handle), bound_(bound && handle != nullptr) {
+    if (bound_)
+        ldap_set_rebind_proc(handle_, rebindAsUser, &refused_);
+}
+
+TReferralWatch::~TReferralWatch() {
+    if (bound_)
+        ldap_set_rebind_proc(handle_, rebindAsUser, nullptr);
+}
+
+int32_t TReferralWatch::Outcome() const {
+    return refused_;
+}
+
+namespace {
+// A bind that its caller stopped waiting for: the thread that runs it owns
+// the handle from then on and closes it when the bind ends after all.
+struct TBindJob {
+    std::mutex Lock;
+    std::condition_variable Ended;
+    bool Done = false;
+    bool Abandoned = false;
+    int32_t Result = 0;
+    TLdapHandle Handle;
+};
+} // namespace
+
+int32_t bindWithin(TLdapHandle& connection, int seconds) {
+    if (!connection)
+        return kNoHandle;
+    // The LDAP wait alone does not bound the bind: the Kerberos exchange
+    // with a controller that stopped answering (about 27 s of the Kerberos
+    // library's own retries) and any name lookup come before it. So the bind
+    // runs on a thread of its own, and the caller stops waiting at the bound.
+    auto job = std::make_shared<TBindJob>();
+    job->Handle = std::move(connection);
+    LDAP* handle = job->Handle.get();
+    std::thread([job, handle] {
+        const int32_t result = bindAsUser(handle);
+        std::lock_guard<std::mutex> lock(job->Lock);
+        job->Result = result;
+        job->Done = true;
+        if (job->Abandoned)
+            job->Handle.reset();
+        job->Ended.notify_all();
+    }).detach();
+
+    std::unique_lock<std::mutex> lock(job->Lock);
+    if (!job->Ended.wait_for(lock, std::chrono::seconds(seconds), [&] { return job->Done; })) {
+        // The handle stays with the thread; the caller goes on without one.
+        job->Abandoned = true;
+        return LDAP_TIMEOUT;
+    }
+    connection = std::move(job->Handle);
+    return job->Result;
+}
+
+int32_t boundedRead(LDAP* handle, const char* base, int scope, const char* filter,
+                    char** attributes, int waitSeconds, TLdapMessage& answer) {
+    answer.reset();
+    if (handle == nullptr)
+        return kNoHandle;
+    struct timeval wait = {waitSeconds, 0};
+    LDAPMessage* raw = nullptr;
+    const int rc = ldap_search_st(handle, base, scope, filter, attributes, 0, &wait, &raw);
+    answer.reset(raw);
+    return rc;
+}
+
+void forEachEntry(LDAP* handle, LDAPMessage* answer,
+                  const std::function<bool(LDAPMessage* entry)>& visit) {
+    if (handle == nullptr || answer == nullptr)
+        return;
+    for (LDAPMessage* e = ldap_first_entry(handle, answer); e != nullptr;
+         e = ldap_next_entry(handle, e))
+        if (!visit(e))
+            return;
+}
+
+void forEachAttribute(LDAP* handle, LDAPMessage* entry,
+                      const std::function<void(const char* name, struct berval** values)>& visit) {
+    BerElement* rawBer = nullptr;
+    MemPtr name{ldap_first_attribute(handle, entry, &rawBer)};
+    BerPtr ber(rawBer);
+    for (; name; name.reset(ldap_next_attribute(handle, entry, rawBer))) {
+        ValuesPtr values{ldap_get_values_len(handle, entry, name.get())};
+        visit(name.get(), values.get());
+    }
+}
+
+std::string entryDn(LDAP* handle, LDAPMessage* entry) {
+    MemPtr dn{ldap_get_dn(handle, entry)};
+    return dn ? std::string(dn.get()) : std::string();
 }
 
 } // namespace findaro::ldapsession
+
+int32_t TLdapSession::Connect(const std::string& hostName) {
+    using namespace findaro::ldapsession;
+    const int32_t result = connectHost(Connection, hostName);
+    if (Connection) // no handle, no connection attempt to record
+        LastResult = result;
+    return result;
+}
+
+int32_t TLdapSession::Bind() {
+    using namespace findaro::ldapsession;
+    LastResult = bindWithin(Connection, kBindWaitSeconds);
+    bound_ = LastResult == 0;
+    return LastResult;
+}

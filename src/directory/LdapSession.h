@@ -1,19 +1,19 @@
 #pragma once
 // What the connection and the browser share: owners for everything the LDAP
-// client hands out, and the connect and bind steps. Internal to the
-// directory classes.
+// client hands out, the connect-and-bind steps, one bounded read and one walk
+// over a result's entries and attributes. Internal to the directory classes.
+
+#include "directory/LdapHandle.h"
 
 #include <ldap.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
 namespace findaro::ldapsession {
 
-struct MessageFree {
-    void operator()(LDAPMessage* m) const { ldap_msgfree(m); }
-};
 struct MemFree {
     void operator()(char* p) const { ldap_memfree(p); }
 };
@@ -28,7 +28,6 @@ struct DnFree {
     void operator()(LDAPDN dn) const { ldap_dnfree(dn); }
 };
 
-using MessagePtr = std::unique_ptr<LDAPMessage, MessageFree>;
 using MemPtr = std::unique_ptr<char, MemFree>;
 using BerPtr = std::unique_ptr<BerElement, BerFree>;
 using ValuesPtr = std::unique_ptr<struct berval*, ValuesFree>;
@@ -46,19 +45,57 @@ inline constexpr int kBindWaitSeconds = 10;
 
 // Connect as both classes do: releases any earlier handle, creates one for
 // host (port 389 unless the text names one) and opens the connection within
-// kConnectSeconds. `connection` keeps the handle even when the attempt
-// fails, so that its owner can release it. Returns kNoHandle, leaving
-// `lastResult` alone, when no handle could be created; else the
-// ldap_connect result, also stored in `lastResult`.
-int32_t connectHost(const std::string& host, LDAP*& connection, int32_t& lastResult);
+// kConnectSeconds. The handle stays in `connection` even when the attempt
+// fails; its owner releases it. Returns kNoHandle when no handle could be
+// created, else the ldap_connect result.
+int32_t connectHost(TLdapHandle& connection, const std::string& host);
 
 // Binds as the logged-on user through SASL (libldap's configured mechanism,
 // else GSSAPI with the user's Kerberos ticket); no password is involved.
+// Referrals followed later bind their connections the same way.
 int32_t bindAsUser(LDAP* handle);
 
-// Bounds the client's wait for each synchronous call on the handle.
-int setClientWait(LDAP* handle, int seconds);
+// Watches one search that chases referrals on a connection bound as the
+// user: the referred connections are bound so too, and a refused bind is kept
+// as the search's outcome. On an anonymous connection they stay anonymous, as
+// the first.
+class TReferralWatch {
+  public:
+    TReferralWatch(LDAP* handle, bool bound);
+    ~TReferralWatch();
+    TReferralWatch(const TReferralWatch&) = delete;
+    TReferralWatch& operator=(const TReferralWatch&) = delete;
 
-bool equalsAsciiNoCase(const std::string& a, const std::string& b);
+    // LDAP_SUCCESS, or the code of the first referred bind that was refused.
+    int32_t Outcome() const;
+
+  private:
+    LDAP* handle_;
+    bool bound_;
+    int32_t refused_ = 0;
+};
+
+// bindAsUser, ended after `seconds` whatever it waits for (LDAP_TIMEOUT);
+// `connection` is then empty, its handle closed once the bind returns.
+int32_t bindWithin(TLdapHandle& connection, int seconds);
+
+// One search whose answer `answer` owns: the server-side limits are the
+// handle's own options, the client waits at most `waitSeconds` and abandons
+// the request then (LDAP_TIMEOUT). A null filter matches every object.
+// Returns the result code; an answer cut at a size limit keeps its entries.
+int32_t boundedRead(LDAP* handle, const char* base, int scope, const char* filter,
+                    char** attributes, int waitSeconds, TLdapMessage& answer);
+
+// Visits the entries of `answer` in the server's order.
+void forEachEntry(LDAP* handle, LDAPMessage* answer,
+                  const std::function<bool(LDAPMessage* entry)>& visit); // false stops
+
+// Visits each attribute of `entry` in the server's order with its values,
+// which are null when the client returned none.
+void forEachAttribute(LDAP* handle, LDAPMessage* entry,
+                      const std::function<void(const char* name, struct berval** values)>& visit);
+
+// The entry's DN as the client gives it, or empty.
+std::string entryDn(LDAP* handle, LDAPMessage* entry);
 
 } // namespace findaro::ldapsession

@@ -1,9 +1,9 @@
 #include "help/HtmlHelp.h"
 
+#include "BuildInfo.h"
+#include "base/ExecutablePath.h"
 #include "help/HtmlHelpViewer.h"
-#include "search/Settings.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -53,7 +53,8 @@ int32_t THtmlHelp::OpenHelp(uint16_t Command, int32_t Data) {
 }
 
 QString HelpFilePath() {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromUtf8(HelpFileName));
+    return QDir(QFile::decodeName(findaro::ExecutableFolder().c_str()))
+        .filePath(QString::fromUtf8(HelpFileName));
 }
 
 THtmlHelp& ApplicationHelp() {

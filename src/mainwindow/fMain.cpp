@@ -2,6 +2,7 @@
 
 #include "help/HelpKey.h"
 #include "help/HtmlHelp.h"
+#include "mainwindow/ErrorBox.h"
 #include "mainwindow/GlobalHotkey.h"
 #include "mainwindow/ResultsList.h"
 #include "mainwindow/WindowActivation.h"
@@ -47,11 +48,14 @@ QIcon TrayIcon() {
     return icon;
 }
 
-QToolButton* MakeButton(QWidget* parent, const char* name, const char* caption, const char* hint) {
+// accessibleName: what a screen reader says for a caption such as "...".
+QToolButton* MakeButton(QWidget* parent, const char* name, const char* caption, const char* hint,
+                        const char* accessibleName) {
     auto* button = new QToolButton(parent); // owned by the window
     button->setObjectName(QLatin1String(name));
     button->setText(QString::fromUtf8(caption));
     button->setToolTip(QString::fromUtf8(hint));
+    button->setAccessibleName(QString::fromUtf8(accessibleName));
     button->setFixedSize(16, 16);
     button->setFocusPolicy(Qt::StrongFocus);
     return button;
@@ -82,7 +86,12 @@ ScreenMetrics PrimaryScreenMetrics() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen)
         return {};
-    return {screen->geometry().width(), screen->availableGeometry().height()};
+    return {screen->availableGeometry()};
+}
+
+QPoint PopupPosition(const QRect& workArea, const QSize& size) {
+    return {workArea.x() + workArea.width() - size.width(),
+            workArea.y() + workArea.height() - size.height() - 1};
 }
 
 TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent)
@@ -113,11 +122,11 @@ TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent)
     cboSearch = new QLineEdit(this);
     cboSearch->setObjectName(QStringLiteral("cboSearch"));
     cboSearch->setGeometry(82, 5, 0, 21);
-    cmdHide = MakeButton(this, "cmdHide", "X", "Hide");
-    cmdSetup = MakeButton(this, "cmdSetup", "...", "Set Configuration");
+    cmdHide = MakeButton(this, "cmdHide", "X", "Hide", "Hide");
+    cmdSetup = MakeButton(this, "cmdSetup", "...", "Set Configuration", "Setup");
     lvwResults = new TResultsList(this);
     lvwResults->setObjectName(QStringLiteral("lvwResults"));
-    cmdMax = MakeButton(this, "cmdMax", "/\\", "Grow/Shrink");
+    cmdMax = MakeButton(this, "cmdMax", "/\\", "Grow/Shrink", "Grow or shrink");
     Label1 = new QLabel(QStringLiteral("Search For :"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     QFont bold = font();
@@ -126,7 +135,8 @@ TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent)
     Label1->move(8, 9);
     Label1->adjustSize();
     Label1->stackUnder(cboSearch); // a wide fallback font must not cover the field
-    cmdSearch = MakeButton(this, "cmdSearch", "S", "Search");
+    Label1->setBuddy(cboSearch);   // names the field for screen readers
+    cmdSearch = MakeButton(this, "cmdSearch", "S", "Search", "Search");
     lblStatus = new QLabel(this);
     lblStatus->setObjectName(QStringLiteral("lblStatus"));
     lblStatus->setGeometry(8, 28, 454, 13);
@@ -170,8 +180,12 @@ TfrmMain::~TfrmMain() {
 void TfrmMain::FormCreate(const QStringList& arguments) {
     FirstRun = !QFileInfo::exists(QString::fromStdString(SettingsFilePath()));
     LoadSettings();
+    // Said once; the program carries on with the defaults.
+    if (const std::string error = SettingsReadError(); !error.empty())
+        QTimer::singleShot(0, this,
+                           [error] { ShowStandardErrorBox(QString::fromStdString(error)); });
     Resize(OptionsRec.FormWidth, CollapsedHeight);
-    BuildResultColumns(*lvwResults);
+    BuildResultColumns(*lvwResults, OptionsRec);
     if (OptionsRec.HookHotkey) {
         hotkey_ = CreateSuperPHotkey([this] { ShowMainWindow(); });
         if (hotkey_)
@@ -191,9 +205,7 @@ void TfrmMain::SetScreenMetricsSource(std::function<ScreenMetrics()> source) {
 }
 
 void TfrmMain::PlaceMainWindow() {
-    const int W = width(), H = height();
-    const ScreenMetrics screen = screenMetrics_();
-    move(screen.ScreenWidth - W, screen.WorkAreaHeight - H - 1);
+    move(PopupPosition(screenMetrics_().WorkArea, size()));
     LayOutControls();
     cboSearch->setFocus(Qt::OtherFocusReason);
     cboSearch->selectAll();
@@ -254,7 +266,12 @@ void TfrmMain::RunSearch() {
         bool& flag;
         ~Reset() { flag = false; }
     } reset{searching_};
-    ::RunSearch(*this, Diagnostics(), cboSearch->text().toUtf8().toStdString());
+    const SearchOutcome outcome =
+        ::RunSearch(*this, Diagnostics(), cboSearch->text().toUtf8().toStdString(), OptionsRec);
+    // Only a run that searched has new rows to fit; otherwise the user's own
+    // column widths stay.
+    if (outcome == SearchOutcome::Completed || outcome == SearchOutcome::CompletedWithErrors)
+        lvwResults->FitColumns();
 }
 
 // The configuration dialog attaches here: it takes the height FormHeight,
@@ -262,12 +279,18 @@ void TfrmMain::RunSearch() {
 void TfrmMain::ShowSetupDialog() {}
 
 void TfrmMain::SetStatus(const std::string& text) {
-    lblStatus->setText(FromUtf8(text));
+    SetStatusLater(text);
     lblStatus->repaint();
 }
 
 void TfrmMain::SetStatusLater(const std::string& text) {
-    lblStatus->setText(FromUtf8(text));
+    // The line keeps its width; a text too long for it (a server's reason
+    // for refusing the logon) ends in an ellipsis, and its tool tip holds it all.
+    const QString full = FromUtf8(text);
+    const QString shown =
+        lblStatus->fontMetrics().elidedText(full, Qt::ElideRight, lblStatus->width());
+    lblStatus->setText(shown);
+    lblStatus->setToolTip(shown == full ? QString() : full);
 }
 
 void TfrmMain::ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) {
@@ -389,9 +412,11 @@ void TfrmMain::Exit1Click() {
 }
 
 void TfrmMain::Timer1Timer() {
+    // One look is enough: the file's presence was settled at start-up, and a
+    // timer left running would wake the program every two seconds for ever.
+    Timer1->stop();
     if (!FirstRun)
         return;
-    Timer1->stop();
     FirstRun = false;
     ShowMessage(FirstRunNotice, ProductName, MessageIcon::Warning);
 }
@@ -403,7 +428,15 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
         auto* widget = static_cast<QWidget*>(watched);
         QWidget* first = focusWidget() ? focusWidget() : this;
         if (widget == first && widget->window() == this) {
-            const QChar typed = TypedCharacter(*static_cast<QKeyEvent*>(event));
+            auto* key = static_cast<QKeyEvent*>(event);
+            // Down leaves the search field for the first row of the list.
+            if (widget == cboSearch && key->key() == Qt::Key_Down &&
+                lvwResults->topLevelItemCount() > 0) {
+                lvwResults->setFocus(Qt::TabFocusReason);
+                lvwResults->setCurrentItem(lvwResults->topLevelItem(0));
+                return true;
+            }
+            const QChar typed = TypedCharacter(*key);
             if (!typed.isNull())
                 FormKeyPress(typed);
         }

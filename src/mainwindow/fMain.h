@@ -4,6 +4,7 @@
 
 #include "search/SearchRun.h"
 
+#include <QRect>
 #include <QStringList>
 #include <QSystemTrayIcon>
 #include <QWidget>
@@ -20,20 +21,32 @@ class QToolButton;
 class IGlobalHotkey;
 class TResultsList;
 
-// What the placement reads of the screen: the primary screen's width and the
-// work area's height (the desktop without its panels).
+// What the placement reads of the screen: the primary screen's work area
+// (the screen without its panels) in desktop coordinates, where another
+// screen may lie left of or above the primary one.
 struct ScreenMetrics {
-    int ScreenWidth = 0;
-    int WorkAreaHeight = 0;
+    QRect WorkArea;
 };
 ScreenMetrics PrimaryScreenMetrics();
+
+// The pop-up's top-left corner: flush with the work area's right edge, its
+// bottom one pixel above the work area's bottom.
+QPoint PopupPosition(const QRect& workArea, const QSize& size);
 
 // The first-run notice, shown once about two seconds after a start without a
 // settings file.
 extern const char* const FirstRunNotice;
 
+// Its parts carry object names (cboSearch, lvwResults, tray, mniSetup ...), by
+// which tests and accessibility tools find them; only what other windows
+// call is public.
 class TfrmMain : public QWidget, public ISearchView {
     Q_OBJECT
+    // Read-only views of the module state, for tests.
+    Q_PROPERTY(bool FirstRun READ firstRun)
+    Q_PROPERTY(bool EditMode READ editMode)
+    Q_PROPERTY(bool TrayLeftDown READ trayLeftDown)
+
   public:
     // arguments: the command line without the program's own name.
     explicit TfrmMain(const QStringList& arguments, QWidget* parent = nullptr);
@@ -66,8 +79,20 @@ class TfrmMain : public QWidget, public ISearchView {
     // For tests: where the placement reads the screen from.
     void SetScreenMetricsSource(std::function<ScreenMetrics()> source);
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+  private:
     // Event handlers.
+    void FormCreate(const QStringList& arguments);
     void FormKeyPress(QChar key);
+    void trayActivated(QSystemTrayIcon::ActivationReason reason);
     void trayMouseDown(Qt::MouseButton button);
     void trayClick();
     void cmdSearchClick();
@@ -78,6 +103,15 @@ class TfrmMain : public QWidget, public ISearchView {
     void About1Click();
     void Exit1Click();
     void Timer1Timer();
+
+    void LayOutControls();
+    void SetHeight(int height);
+    void Resize(int width, int height);
+    void SearchNow();
+
+    bool firstRun() const { return FirstRun; }
+    bool editMode() const { return EditMode; }
+    bool trayLeftDown() const { return TrayLeftDown; }
 
     // Components, named as the window's parts are known elsewhere.
     QSystemTrayIcon* tray = nullptr;
@@ -103,23 +137,6 @@ class TfrmMain : public QWidget, public ISearchView {
     bool EditMode = false;
     bool Grown = false;
     bool TrayLeftDown = false;
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-
-  private:
-    void FormCreate(const QStringList& arguments);
-    void trayActivated(QSystemTrayIcon::ActivationReason reason);
-    void LayOutControls();
-    void SetHeight(int height);
-    void Resize(int width, int height);
-    void SearchNow();
 
     std::function<ScreenMetrics()> screenMetrics_;
     std::unique_ptr<IGlobalHotkey> hotkey_;

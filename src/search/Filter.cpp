@@ -1,40 +1,52 @@
 #include "search/Filter.h"
 
-#include "search/Settings.h"
+#include "search/Columns.h"
 
-namespace {
+#include <algorithm>
 
-struct SearchTerm {
-    int32_t TOptionsRec::*Flag;
-    const char* Opening;
-};
+std::string EscapeFilterValue(const std::string& text) {
+    // RFC 4515 wants "*" escaped too; it stays a wildcard here because users
+    // type it as one.
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+        case '(':
+            out += "\\28";
+            break;
+        case ')':
+            out += "\\29";
+            break;
+        case '\\':
+            out += "\\5c";
+            break;
+        case '\0':
+            out += "\\00";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
 
-// The order of the terms in the filter, whatever order the flags were set in.
-const SearchTerm SearchTerms[] = {
-    {&TOptionsRec::SearchName, "(name="},
-    {&TOptionsRec::SearchDisplayName, "(displayName="},
-    {&TOptionsRec::SearchSurname, "(sn="},
-    {&TOptionsRec::SearchFirstName, "(givenName="},
-    {&TOptionsRec::SearchTelephoneNumber, "(telephoneNumber="},
-    {&TOptionsRec::SearchSAMAccountName, "(sAMAccountName="},
-    {&TOptionsRec::SearchUPN, "(userPrincipalName="},
-};
-
-} // namespace
-
-std::string BuildFilter(const std::string& searchText) {
-    // Deliberately not escaped: a typed "*" is a wildcard in every mode.
-    std::string value = searchText;
-    if (OptionsRec.SearchType == 1)
+std::string BuildFilter(const TOptionsRec& options, const std::string& searchText) {
+    std::string value = EscapeFilterValue(searchText);
+    if (options.SearchType == 1)
         value += "*";
-    else if (OptionsRec.SearchType == 2)
+    else if (options.SearchType == 2)
         value = "*" + value + "*";
+    // libldap refuses an empty piece between two wildcards ("**"), so that an
+    // empty text in mode 2 could not be searched at all; one stands for many.
+    value.erase(std::unique(value.begin(), value.end(),
+                            [](char a, char b) { return a == '*' && b == '*'; }),
+                value.end());
 
     std::string terms;
     int count = 0;
-    for (const SearchTerm& t : SearchTerms) {
-        if (OptionsRec.*(t.Flag) != 0) {
-            terms += t.Opening + value + ")";
+    for (const SearchFieldDef& field : SearchFieldTable()) {
+        if (options.*field.Flag != 0) {
+            terms += std::string("(") + field.Attribute + "=" + value + ")";
             ++count;
         }
     }

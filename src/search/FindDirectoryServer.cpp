@@ -6,7 +6,7 @@ std::string FindDirectoryServer(const std::string& domainName) {
     // pointer then, never an empty string.
     std::string dcName;
     const uint32_t rc = LocateDomainController(domainName.empty() ? nullptr : domainName.c_str(),
-                                               DS_RETURN_DNS_NAME | DS_IS_FLAT_NAME, dcName);
+                                               dcflags::ReturnDnsName | dcflags::IsFlatName, dcName);
     if (rc != 0)
         return {};
     return RemoveBackslashPairs(dcName);

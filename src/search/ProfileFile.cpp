@@ -1,59 +1,14 @@
 #include "search/ProfileFile.h"
 
-#include <cerrno>
-#include <climits>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
-#include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "base/AsciiCase.h"
+#include "base/AtomicFile.h"
+
+#include <algorithm>
 
 namespace {
 
 constexpr size_t MaxValueLength = 2047;
 const std::string Utf8Bom = "\xEF\xBB\xBF";
-
-class UniqueFd {
-  public:
-    explicit UniqueFd(int fd = -1) : fd_(fd) {}
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-    ~UniqueFd() { reset(); }
-    int get() const { return fd_; }
-    explicit operator bool() const { return fd_ >= 0; }
-    void reset(int fd = -1) {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = fd;
-    }
-    // Closes and reports the error a delayed write may only show here.
-    bool close() {
-        int fd = fd_;
-        fd_ = -1;
-        return fd < 0 || ::close(fd) == 0;
-    }
-
-  private:
-    int fd_;
-};
-
-// Removes the temporary file on every way out unless it was renamed into place.
-class TempFileGuard {
-  public:
-    explicit TempFileGuard(std::string path) : path_(std::move(path)) {}
-    TempFileGuard(const TempFileGuard&) = delete;
-    TempFileGuard& operator=(const TempFileGuard&) = delete;
-    ~TempFileGuard() {
-        if (!path_.empty())
-            ::unlink(path_.c_str());
-    }
-    void release() { path_.clear(); }
-
-  private:
-    std::string path_;
-};
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
@@ -68,115 +23,15 @@ std::string Trim(const std::string& s) {
     return s.substr(b, e - b);
 }
 
-bool EqualsNoCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z')
-            x += 'a' - 'A';
-        if (y >= 'A' && y <= 'Z')
-            y += 'a' - 'A';
-        if (x != y)
-            return false;
-    }
-    return true;
+std::string Lower(std::string s) {
+    for (char& c : s)
+        c = findaro::ToLowerAscii(c);
+    return s;
 }
 
-struct Line {
-    std::string text; // without its line ending
-    std::string eol;  // "\r\n", "\n" or "" (last line without one)
-};
-
-enum class LineKind { Other, Section, Key };
-
-struct ParsedLine {
-    LineKind kind = LineKind::Other;
-    std::string name; // section or key name, trimmed
-    size_t valueStart = 0;
-};
-
-struct Profile {
-    std::string bom; // kept as it was, but not part of the first line's text
-    std::vector<Line> lines;
-
-    std::string Eol() const {
-        for (const Line& l : lines)
-            if (!l.eol.empty())
-                return l.eol;
-        return "\r\n"; // the platform's convention for profile files
-    }
-
-    std::string Text() const {
-        std::string out = bom;
-        for (const Line& l : lines)
-            out += l.text + l.eol;
-        return out;
-    }
-};
-
-Profile ParseProfile(const std::string& content) {
-    Profile p;
-    size_t pos = 0;
-    if (content.compare(0, Utf8Bom.size(), Utf8Bom) == 0) {
-        p.bom = Utf8Bom;
-        pos = Utf8Bom.size();
-    }
-    while (pos < content.size()) {
-        size_t nl = content.find('\n', pos);
-        Line l;
-        if (nl == std::string::npos) {
-            l.text = content.substr(pos);
-            pos = content.size();
-        } else {
-            size_t end = nl;
-            if (end > pos && content[end - 1] == '\r') {
-                --end;
-                l.eol = "\r\n";
-            } else {
-                l.eol = "\n";
-            }
-            l.text = content.substr(pos, end - pos);
-            pos = nl + 1;
-        }
-        p.lines.push_back(std::move(l));
-    }
-    return p;
-}
-
-ParsedLine Classify(const std::string& text) {
-    ParsedLine r;
-    size_t b = 0;
-    while (b < text.size() && IsBlank(text[b]))
-        ++b;
-    if (b < text.size() && text[b] == '[') {
-        size_t close = text.find(']', b + 1);
-        r.kind = LineKind::Section;
-        r.name = Trim(
-            text.substr(b + 1, close == std::string::npos ? std::string::npos : close - b - 1));
-        return r;
-    }
-    size_t eq = text.find('=');
-    if (eq != std::string::npos) {
-        r.kind = LineKind::Key;
-        r.name = Trim(text.substr(0, eq));
-        r.valueStart = eq + 1;
-    }
-    return r;
-}
-
-// Index of the first line holding `key` in a section named `section`.
-std::optional<size_t> FindKey(const Profile& p, const std::string& section,
-                              const std::string& key) {
-    bool inSection = false;
-    for (size_t i = 0; i < p.lines.size(); ++i) {
-        ParsedLine pl = Classify(p.lines[i].text);
-        if (pl.kind == LineKind::Section)
-            inSection = EqualsNoCase(pl.name, section);
-        else if (inSection && pl.kind == LineKind::Key && EqualsNoCase(pl.name, key))
-            return i;
-    }
-    return std::nullopt;
+// Section and key names are single lines, so a line feed cannot occur in either.
+std::string KeyIndex(const std::string& lowerSection, const std::string& key) {
+    return lowerSection + '\n' + Lower(key);
 }
 
 std::string UnquotedValue(const std::string& raw) {
@@ -188,153 +43,172 @@ std::string UnquotedValue(const std::string& raw) {
     return v;
 }
 
-enum class ReadResult { Ok, Missing, Failed };
-
-ReadResult ReadWholeFile(const std::string& path, std::string& content,
-                         struct stat* info = nullptr) {
-    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (!fd)
-        return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
-        return ReadResult::Failed;
-    if (info)
-        *info = st;
-    content.clear();
-    char buf[8192];
-    for (;;) {
-        ssize_t n = ::read(fd.get(), buf, sizeof buf);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return ReadResult::Failed;
-        }
-        if (n == 0)
-            break;
-        content.append(buf, static_cast<size_t>(n));
-    }
-    return ReadResult::Ok;
-}
-
-bool LoadProfile(const std::string& path, Profile& p) {
-    std::string content;
-    if (ReadWholeFile(path, content) != ReadResult::Ok)
-        return false;
-    p = ParseProfile(content);
-    return true;
-}
-
-bool WriteAll(int fd, const std::string& data) {
-    size_t done = 0;
-    while (done < data.size()) {
-        ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
-mode_t CurrentUmask() {
-    // Read rather than set-and-restore: other threads may be creating files.
-    std::FILE* f = std::fopen("/proc/self/status", "re");
-    if (f) {
-        char line[256];
-        unsigned mask = 0;
-        bool found = false;
-        while (std::fgets(line, sizeof line, f))
-            if (std::sscanf(line, "Umask: %o", &mask) == 1) {
-                found = true;
-                break;
-            }
-        std::fclose(f);
-        if (found)
-            return static_cast<mode_t>(mask);
-    }
-    return 022;
-}
-
-// A symbolic link keeps pointing at the settings: the file it names is replaced.
-std::string ResolveTarget(const std::string& path) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        if (char* real = ::realpath(path.c_str(), nullptr)) {
-            std::string r = real;
-            std::free(real);
-            return r;
-        }
-    }
-    return path;
-}
-
-bool RewriteInPlace(int fd, const std::string& content) {
-    // Writing before truncating means a growing file is never shorter than before.
-    if (::lseek(fd, 0, SEEK_SET) != 0 || !WriteAll(fd, content))
-        return false;
-    if (::ftruncate(fd, static_cast<off_t>(content.size())) != 0)
-        return false;
-    return ::fsync(fd) == 0;
-}
-
-void SyncFolder(const std::string& folder) {
-    UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir)
-        ::fsync(dir.get()); // best effort: the rename itself has succeeded
-}
-
-bool StoreProfile(const std::string& target, bool exists, const struct stat& old, int writableFd,
-                  const std::string& content) {
-    size_t slash = target.rfind('/');
-    std::string folder = slash == std::string::npos ? "." : target.substr(0, slash);
-    std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    if (folder.empty())
-        folder = "/";
-
-    std::string tmpl = folder + "/." + base + ".XXXXXX";
-    UniqueFd fd(::mkostemp(tmpl.data(), O_CLOEXEC));
-    if (!fd) {
-        // A folder that allows no new entry may still hold a writable file.
-        if (exists && (errno == EACCES || errno == EPERM || errno == EROFS))
-            return RewriteInPlace(writableFd, content);
-        return false;
-    }
-    TempFileGuard guard(tmpl);
-
-    mode_t mode = exists ? (old.st_mode & 07777) : (0666 & ~CurrentUmask());
-    if (exists && (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) &&
-        ::fchown(fd.get(), old.st_uid, old.st_gid) != 0) {
-        // Replacing would hand the file to us; keep its owner by writing in place.
-        return RewriteInPlace(writableFd, content);
-    }
-    if (::fchmod(fd.get(), mode) != 0 || !WriteAll(fd.get(), content) || ::fsync(fd.get()) != 0 ||
-        !fd.close())
-        return false;
-    if (::rename(tmpl.c_str(), target.c_str()) != 0)
-        return false;
-    guard.release();
-    SyncFolder(folder);
-    return true;
-}
-
 bool HasLineBreak(const std::string& s) {
     return s.find_first_of("\r\n") != std::string::npos;
 }
 
+std::string ReadOrEmpty(const std::string& path) {
+    std::string content;
+    if (findaro::ReadWholeFile(path, content) != findaro::FileRead::Ok)
+        content.clear();
+    return content;
+}
+
 } // namespace
+
+TProfile::Line TProfile::MakeLine(std::string lineText, std::string eol) {
+    Line line;
+    line.text = std::move(lineText);
+    line.eol = std::move(eol);
+    const std::string& text = line.text;
+    size_t b = 0;
+    while (b < text.size() && IsBlank(text[b]))
+        ++b;
+    if (b < text.size() && text[b] == '[') {
+        const size_t close = text.find(']', b + 1);
+        line.kind = Line::Kind::Section;
+        line.name = Trim(
+            text.substr(b + 1, close == std::string::npos ? std::string::npos : close - b - 1));
+        return line;
+    }
+    const size_t eq = text.find('=');
+    if (eq != std::string::npos) {
+        line.kind = Line::Kind::Key;
+        line.name = Trim(text.substr(0, eq));
+        line.valueStart = eq + 1;
+    }
+    return line;
+}
+
+TProfile::TProfile(const std::string& content) {
+    size_t pos = 0;
+    if (content.compare(0, Utf8Bom.size(), Utf8Bom) == 0) {
+        bom_ = Utf8Bom;
+        pos = Utf8Bom.size();
+    }
+    // One index entry per line at most: no rehashing on the way.
+    keys_.reserve(static_cast<size_t>(std::count(content.begin(), content.end(), '\n')) + 1);
+    bool eolSeen = false;
+    std::string section;         // lower-cased name of the section being read
+    bool firstOfName = false;    // and whether it is the first section of that name
+    while (pos < content.size()) {
+        const size_t nl = content.find('\n', pos);
+        const size_t next = nl == std::string::npos ? content.size() : nl + 1;
+        size_t textEnd = nl == std::string::npos ? content.size() : nl;
+        // Carriage returns before the line feed, or at the very end, end the line too.
+        while (textEnd > pos && content[textEnd - 1] == '\r')
+            --textEnd;
+        const LineIt it = lines_.insert(lines_.end(),
+                                        MakeLine(content.substr(pos, textEnd - pos),
+                                                 content.substr(textEnd, next - textEnd)));
+        pos = next;
+
+        if (!eolSeen && !it->eol.empty()) {
+            eolSeen = true;
+            newEol_ = it->eol == "\n" ? "\n" : "\r\n";
+        }
+        if (it->kind == Line::Kind::Section) {
+            section = Lower(it->name);
+            firstOfName = sectionEnds_.emplace(section, it).second;
+            continue;
+        }
+        if (it->kind == Line::Kind::Key && sectionEnds_.count(section) != 0)
+            keys_.emplace(KeyIndex(section, it->name), it); // the first line of a key counts
+        // New keys go after the last non-blank line, before blank lines that
+        // part the section from the next.
+        if (firstOfName && !Trim(it->text).empty())
+            sectionEnds_[section] = it;
+    }
+}
+
+std::optional<std::string> TProfile::Value(const std::string& section,
+                                           const std::string& key) const {
+    const auto found = keys_.find(KeyIndex(Lower(Trim(section)), Trim(key)));
+    if (found == keys_.end())
+        return std::nullopt;
+    const Line& line = *found->second;
+    return UnquotedValue(line.text.substr(line.valueStart));
+}
+
+std::string TProfile::ReadString(const std::string& section, const std::string& key,
+                                 const std::string& def) const {
+    return Value(section, key).value_or(def);
+}
+
+int32_t TProfile::ReadInt(const std::string& section, const std::string& key, int32_t def) const {
+    int32_t v = 0;
+    const std::optional<std::string> text = Value(section, key);
+    return text && ParseProfileInt(*text, v) ? v : def;
+}
+
+std::vector<std::string> TProfile::Keys(const std::string& section) const {
+    std::vector<std::string> keys;
+    bool inSection = false;
+    const std::string wanted = Trim(section);
+    for (const Line& l : lines_) {
+        if (l.kind == Line::Kind::Section)
+            inSection = findaro::EqualsAsciiNoCase(l.name, wanted);
+        else if (inSection && l.kind == Line::Kind::Key)
+            keys.push_back(l.name);
+    }
+    return keys;
+}
+
+bool TProfile::Write(const std::string& section, const std::string& key,
+                     const std::string& value) {
+    const std::string sectionName = Trim(section);
+    const std::string keyName = Trim(key);
+    if (sectionName.empty() || keyName.empty() || HasLineBreak(section) ||
+        section.find(']') != std::string::npos || HasLineBreak(key) ||
+        key.find('=') != std::string::npos || keyName.front() == '[' ||
+        value.find('\n') != std::string::npos)
+        return false;
+
+    const std::string lowerSection = Lower(sectionName);
+    const std::string index = KeyIndex(lowerSection, keyName);
+    if (const auto found = keys_.find(index); found != keys_.end()) {
+        Line& l = *found->second;
+        l.text.replace(l.valueStart, std::string::npos, value);
+        return true;
+    }
+
+    LineIt after;
+    if (const auto end = sectionEnds_.find(lowerSection); end != sectionEnds_.end()) {
+        after = end->second;
+    } else {
+        if (!lines_.empty() && (lines_.back().eol.empty() || lines_.back().eol.back() != '\n'))
+            lines_.back().eol += lines_.back().eol.empty() ? newEol_ : "\n";
+        after = lines_.insert(lines_.end(), MakeLine("[" + section + "]", newEol_));
+    }
+    // Only the file's last line can lack a line feed; one is added (after
+    // any carriage return already there) so that the new line is a line.
+    if (after->eol.empty())
+        after->eol = newEol_;
+    else if (after->eol.back() != '\n')
+        after->eol += '\n';
+    const LineIt it = lines_.insert(std::next(after), MakeLine(key + "=" + value, newEol_));
+    sectionEnds_[lowerSection] = it;
+    keys_.emplace(index, it);
+    return true;
+}
+
+std::string TProfile::Text() const {
+    size_t size = bom_.size();
+    for (const Line& l : lines_)
+        size += l.text.size() + l.eol.size();
+    std::string out;
+    out.reserve(size);
+    out += bom_;
+    for (const Line& l : lines_) {
+        out += l.text;
+        out += l.eol;
+    }
+    return out;
+}
 
 std::string ReadProfileString(const std::string& path, const std::string& section,
                               const std::string& key, const std::string& def) {
-    Profile p;
-    if (!LoadProfile(path, p))
-        return def;
-    std::optional<size_t> at = FindKey(p, section, key);
-    if (!at)
-        return def;
-    const std::string& text = p.lines[*at].text;
-    return UnquotedValue(text.substr(Classify(text).valueStart));
+    return TProfile(ReadOrEmpty(path)).ReadString(section, key, def);
 }
 
 bool ParseProfileInt(const std::string& text, int32_t& result) {
@@ -387,89 +261,18 @@ bool ParseProfileInt(const std::string& text, int32_t& result) {
 
 int32_t ReadProfileInt(const std::string& path, const std::string& section, const std::string& key,
                        int32_t def) {
-    int32_t v = 0;
-    return ParseProfileInt(ReadProfileString(path, section, key, ""), v) ? v : def;
+    return TProfile(ReadOrEmpty(path)).ReadInt(section, key, def);
 }
 
 std::vector<std::string> ReadProfileKeys(const std::string& path, const std::string& section) {
-    std::vector<std::string> keys;
-    Profile p;
-    if (!LoadProfile(path, p))
-        return keys;
-    bool inSection = false;
-    for (const Line& l : p.lines) {
-        ParsedLine pl = Classify(l.text);
-        if (pl.kind == LineKind::Section)
-            inSection = EqualsNoCase(pl.name, section);
-        else if (inSection && pl.kind == LineKind::Key)
-            keys.push_back(pl.name);
-    }
-    return keys;
+    return TProfile(ReadOrEmpty(path)).Keys(section);
 }
 
 bool WriteProfileString(const std::string& path, const std::string& section, const std::string& key,
                         const std::string& value) {
-    if (path.empty() || section.empty() || Trim(key).empty() || HasLineBreak(section) ||
-        section.find(']') != std::string::npos || HasLineBreak(key) ||
-        key.find('=') != std::string::npos || HasLineBreak(value))
-        return false;
-
-    const std::string target = ResolveTarget(path);
     std::string content;
-    struct stat old {};
-    ReadResult read = ReadWholeFile(target, content, &old);
-    if (read == ReadResult::Failed)
+    if (findaro::ReadWholeFile(path, content) == findaro::FileRead::Failed)
         return false;
-    const bool exists = read == ReadResult::Ok;
-
-    // A file we could not write in place must not be replaced either.
-    UniqueFd writable;
-    if (exists) {
-        writable.reset(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK));
-        if (!writable)
-            return false;
-    }
-
-    Profile p = ParseProfile(content);
-    const std::string eol = p.Eol();
-    const std::string keyLine = key + "=" + value;
-
-    if (std::optional<size_t> at = FindKey(p, section, key)) {
-        Line& l = p.lines[*at];
-        l.text = l.text.substr(0, Classify(l.text).valueStart) + value;
-    } else {
-        // After the last non-blank line of the first section of that name, so
-        // that blank lines separating it from the next section stay after it.
-        std::optional<size_t> insertAfter;
-        bool inSection = false;
-        for (size_t i = 0; i < p.lines.size(); ++i) {
-            ParsedLine pl = Classify(p.lines[i].text);
-            if (pl.kind == LineKind::Section) {
-                if (insertAfter)
-                    break;
-                inSection = EqualsNoCase(pl.name, section);
-                if (inSection)
-                    insertAfter = i;
-            } else if (inSection && !Trim(p.lines[i].text).empty()) {
-                insertAfter = i;
-            }
-        }
-        if (insertAfter) {
-            Line& prev = p.lines[*insertAfter];
-            if (prev.eol.empty())
-                prev.eol = eol;
-            p.lines.insert(p.lines.begin() + static_cast<std::ptrdiff_t>(*insertAfter) + 1,
-                           Line{keyLine, eol});
-        } else {
-            if (!p.lines.empty() && p.lines.back().eol.empty())
-                p.lines.back().eol = eol;
-            p.lines.push_back(Line{"[" + section + "]", eol});
-            p.lines.push_back(Line{keyLine, eol});
-        }
-    }
-
-    std::string text = p.Text();
-    if (exists && text == content)
-        return true; // writable, as checked above, and nothing to change
-    return StoreProfile(target, exists, old, writable.get(), text);
+    TProfile profile(content);
+    return profile.Write(section, key, value) && findaro::ReplaceFile(path, profile.Text());
 }

@@ -2,32 +2,11 @@
 
 #include "directory/LdapConnection.h"
 
-const std::vector<ResultColumnDef>& ResultColumnTable() {
-    static const std::vector<ResultColumnDef> table = {
-        {&TOptionsRec::DisplayName, "Name", "name"},
-        {&TOptionsRec::DisplayDisplayName, " Display Name", "displayName"},
-        {&TOptionsRec::DisplayGivenName, "Given Name", "givenName"},
-        {&TOptionsRec::DisplaySurname, "Surname", "sn"},
-        {&TOptionsRec::DisplaySamAccountName, "AccountName", "samAccountName"},
-        {&TOptionsRec::DisplayTelephoneNumber, "Telephone Number", "telephoneNumber"},
-        {&TOptionsRec::DisplayMobilePhone, "Mobile Number", "mobile"},
-        {&TOptionsRec::DisplayFax, "Fax Number", "facsimileTelephoneNumber"},
-        {&TOptionsRec::DisplayIPPhone, "IP Phone Number", "ipPhone"},
-        {&TOptionsRec::DisplayHomePhone, "Home Phone ", "homePhone"},
-        {&TOptionsRec::DisplayPager, "Pager", "pager"},
-        {&TOptionsRec::DisplayDescription, "Description", "description"},
-        {&TOptionsRec::DisplayOffice, "Office", "physicalDeliveryOfficeName"},
-        {&TOptionsRec::DisplayDepartment, "Department", "department"},
-        {&TOptionsRec::DisplayCompany, "Company", "company"},
-    };
-    return table;
-}
-
-void BuildResultColumns(IResultsTable& table) {
+void BuildResultColumns(IResultsTable& table, const TOptionsRec& options) {
     table.ClearRows();
     table.ClearColumns();
     for (const ResultColumnDef& column : ResultColumnTable())
-        if (OptionsRec.*column.Flag != 0)
+        if (options.*column.Flag != 0)
             AddResultColumn(table, column.Caption);
 }
 
@@ -35,7 +14,7 @@ void AddResultColumn(IResultsTable& table, const std::string& caption) {
     table.AddColumn(caption);
 }
 
-void AddResultRows(IResultsTable& table, TQMLDAP& connection) {
+void AddResultRows(IResultsTable& table, TQMLDAP& connection, const TOptionsRec& options) {
     std::vector<std::string> cells;
     for (int32_t i = 0; i < connection.EntryCount; ++i) {
         const TQMLDObject* entry = connection.GetEntry(i);
@@ -43,7 +22,7 @@ void AddResultRows(IResultsTable& table, TQMLDAP& connection) {
         // The flags are read for every entry: they are the ones the columns were
         // built from, so each row gets exactly one text per column.
         for (const ResultColumnDef& column : ResultColumnTable()) {
-            if (OptionsRec.*column.Flag == 0)
+            if (options.*column.Flag == 0)
                 continue;
             const TQMLDAttribute* attribute =
                 entry ? entry->FindAttribute(column.Attribute) : nullptr;

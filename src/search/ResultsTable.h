@@ -2,6 +2,7 @@
 // The results table: which columns the Display* flags show, and how a
 // search's entries become rows. The list itself sits behind IResultsTable.
 
+#include "search/Columns.h"
 #include "search/Settings.h"
 
 #include <cstdint>
@@ -22,16 +23,10 @@ class IResultsTable {
     virtual void AddRow(const std::vector<std::string>& cells) = 0;
 };
 
-struct ResultColumnDef {
-    int32_t TOptionsRec::*Flag; // the Display* flag that shows the column
-    const char* Caption;
-    const char* Attribute; // looked up in each entry, without regard to case
-};
-
-// The fixed column table, in display order.
-const std::vector<ResultColumnDef>& ResultColumnTable();
-
-void BuildResultColumns(IResultsTable& table);
+// Empties the table, then adds a column for each Display* flag of `options`
+// that is on, in the order of ResultColumnTable.
+void BuildResultColumns(IResultsTable& table, const TOptionsRec& options);
 void AddResultColumn(IResultsTable& table, const std::string& caption);
-// One row for each of the connection's EntryCount entries, first values only.
-void AddResultRows(IResultsTable& table, TQMLDAP& connection);
+// One row for each of the connection's EntryCount entries, first values only,
+// one text for each column that `options` shows.
+void AddResultRows(IResultsTable& table, TQMLDAP& connection, const TOptionsRec& options);

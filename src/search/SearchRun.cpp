@@ -1,13 +1,14 @@
 #include "search/SearchRun.h"
 
+#include "base/AsciiCase.h"
 #include "directory/LdapBrowser.h"
 #include "directory/LdapConnection.h"
 #include "search/Diagnostics.h"
+#include "search/FailureStatus.h"
 #include "search/Filter.h"
 #include "search/Settings.h"
 
 #include <memory>
-#include <strings.h>
 #include <utility>
 #include <vector>
 
@@ -42,93 +43,58 @@ class TBusyCursor {
     bool on_ = false;
 };
 
-// Unbinds the run's connection on every way out once a handle exists; the
-// connection object itself leaves that to its owner.
-class TConnectionCloser {
-  public:
-    explicit TConnectionCloser(TQMLDAP& connection) : connection_(connection) {}
-    ~TConnectionCloser() { Close(); }
-    TConnectionCloser(const TConnectionCloser&) = delete;
-    TConnectionCloser& operator=(const TConnectionCloser&) = delete;
-
-    // Once closed the connection object may already be gone; never look at it again.
-    void Close() {
-        if (closed_)
-            return;
-        closed_ = true;
-        if (connection_.Connection != nullptr)
-            connection_.Unbind();
-    }
-
-  private:
-    TQMLDAP& connection_;
-    bool closed_ = false;
-};
-
-struct RequestedAttribute {
-    int32_t TOptionsRec::*Flag;
-    const char* Name;
-};
-
-// The order is the column order; "Description" is requested as the server's
-// own schema spells it, the lookup afterwards ignores case anyway.
-const RequestedAttribute kRequestedAttributes[] = {
-    {&TOptionsRec::DisplayName, "name"},
-    {&TOptionsRec::DisplayDisplayName, "displayName"},
-    {&TOptionsRec::DisplayGivenName, "givenName"},
-    {&TOptionsRec::DisplaySurname, "sn"},
-    {&TOptionsRec::DisplaySamAccountName, "sAMAccountName"},
-    {&TOptionsRec::DisplayTelephoneNumber, "telephoneNumber"},
-    {&TOptionsRec::DisplayMobilePhone, "mobile"},
-    {&TOptionsRec::DisplayFax, "facsimileTelephoneNumber"},
-    {&TOptionsRec::DisplayIPPhone, "ipPhone"},
-    {&TOptionsRec::DisplayHomePhone, "homePhone"},
-    {&TOptionsRec::DisplayPager, "pager"},
-    {&TOptionsRec::DisplayDescription, "Description"},
-    {&TOptionsRec::DisplayOffice, "physicalDeliveryOfficeName"},
-    {&TOptionsRec::DisplayDepartment, "department"},
-    {&TOptionsRec::DisplayCompany, "company"},
-};
+// The root entry was read but names no default naming context
+// (LDAP_NO_SUCH_ATTRIBUTE).
+constexpr int32_t kNoNamingContext = 16;
 
 // No container configured: the users' container of the server's default
-// naming context. The browser's own connection closes with it.
-void AddDefaultContainer(const std::string& host) {
+// naming context. The browser's own connection closes with it. Returns 0, or
+// the code that says why no container was found: the read's, else the
+// browser's bind's, else kNoNamingContext.
+int32_t AddDefaultContainer(const std::string& host, TOptionsRec& options) {
     TQMLDAPBrowse browser;
     browser.Connect(host);
-    browser.Bind();
+    const int32_t bound = browser.Bind();
     std::vector<std::string> names;
     std::vector<std::string> values;
-    browser.ReadRootDSE(names, values);
+    if (const int32_t read = browser.ReadRootDSE(names, values); read != 0)
+        return read;
     for (size_t i = 0; i < names.size(); ++i) {
-        if (strcasecmp(names[i].c_str(), "defaultNamingContext") != 0)
+        if (!findaro::EqualsAsciiNoCase(names[i], "defaultNamingContext"))
             continue;
-        if (i < values.size() && !values[i].empty())
-            OptionsRec.SearchDN.push_back("CN=Users," + values[i]);
-        return;
+        if (i < values.size() && !values[i].empty()) {
+            options.SearchDN.push_back("CN=Users," + values[i]);
+            return 0;
+        }
+        break;
     }
+    return bound != 0 ? bound : kNoNamingContext;
 }
 
 } // namespace
 
-void AddRequestedAttributes(TQMLDAP& connection) {
-    for (const RequestedAttribute& attribute : kRequestedAttributes)
-        if (OptionsRec.*attribute.Flag != 0)
-            connection.AddAttribute(attribute.Name);
+void AddRequestedAttributes(TQMLDAP& connection, const TOptionsRec& options) {
+    for (const ResultColumnDef& column : ResultColumnTable())
+        if (options.*column.Flag != 0)
+            connection.AddAttribute(column.Attribute);
 }
 
-SearchOutcome RunSearch(ISearchView& view, TDiagnosticsLog& log, const std::string& searchText) {
+SearchOutcome RunSearch(ISearchView& view, TDiagnosticsLog& log, const std::string& searchText,
+                        TOptionsRec& options) {
     bool errorFlag = false;
     TBusyCursor busy(view);
     view.RepaintWindow();
     log.ClearDiagnostics();
 
+    // Closes its connection on every way out.
     auto ldap = std::make_unique<TQMLDAP>();
-    TConnectionCloser closer(*ldap);
 
     view.SetStatus("Connecting to Directory");
     log.LogDiagnostic("Connecting to Directory");
-    const std::string host = FindDirectoryServer(OptionsRec.DomainName);
+    const std::string host = FindDirectoryServer(options.DomainName);
     if (host.empty()) {
+        // The status line says why while the box waits, and after it.
+        view.SetStatus(NoServerStatus(options.DomainName));
         // The box waits for the user; it must not show the hourglass meanwhile.
         busy.Release();
         view.ShowMessage("No LDAP Server for this domain could be found", ProductName,
@@ -140,6 +106,7 @@ SearchOutcome RunSearch(ISearchView& view, TDiagnosticsLog& log, const std::stri
     int32_t result = ldap->Connect(host);
     if (result != 0) {
         log.LogDiagnostic("Error Connecting to Directory", result);
+        view.SetStatus(ConnectFailedStatus(host));
         return SearchOutcome::ConnectFailed;
     }
 
@@ -147,37 +114,45 @@ SearchOutcome RunSearch(ISearchView& view, TDiagnosticsLog& log, const std::stri
     result = ldap->Bind();
     if (result != 0) {
         log.LogDiagnostic("Error Binding to Directory", result);
+        view.SetStatus(BindFailedStatus(result, ldap->DiagnosticText(), ldap->ErrorText()));
         return SearchOutcome::BindFailed;
     }
 
     log.LogDiagnostic("Adding Attributes");
-    AddRequestedAttributes(*ldap);
+    AddRequestedAttributes(*ldap, options);
 
     log.LogDiagnostic("Building Filter");
-    const std::string filter = BuildFilter(searchText);
+    const std::string filter = BuildFilter(options, searchText);
     log.LogDiagnostic("Filter : " + filter);
     ldap->SetFilter(filter);
 
     view.ResultsTable().ClearRows();
 
-    log.LogDiagnostic("Setting size limit of : " + std::to_string(OptionsRec.MaxResults));
-    ldap->SetSizeLimit(OptionsRec.MaxResults);
+    log.LogDiagnostic("Setting size limit of : " + std::to_string(options.MaxResults));
+    ldap->SetSizeLimit(options.MaxResults);
 
-    if (OptionsRec.SearchDN.empty())
-        AddDefaultContainer(host);
+    // Without a container nothing is searched; an empty table then must not
+    // pass for a search that found nobody.
+    bool noContainer = false;
+    if (options.SearchDN.empty()) {
+        if (const int32_t code = AddDefaultContainer(host, options); code != 0) {
+            log.LogDiagnostic("Error Reading Default Container", code);
+            noContainer = true;
+        }
+    }
 
     view.ProcessEvents();
 
     // The count is read afresh on every pass, as the list is the live setting.
-    for (size_t i = 0; i < OptionsRec.SearchDN.size(); ++i) {
+    for (size_t i = 0; i < options.SearchDN.size(); ++i) {
         view.SetStatus("Clear previous search");
         ldap->ClearResults();
 
-        const std::string dn = OptionsRec.SearchDN[i];
+        const std::string dn = options.SearchDN[i];
         ldap->SetBaseDN(dn);
-        ldap->SetSearchChildren(OptionsRec.SearchChildren);
-        ldap->SetReferrals(OptionsRec.SearchReferrals);
-        ldap->SetTimeLimit(OptionsRec.SearchTimeout);
+        ldap->SetSearchChildren(options.SearchChildren);
+        ldap->SetReferrals(options.SearchReferrals);
+        ldap->SetTimeLimit(options.SearchTimeout);
 
         view.SetStatus("Searching : " + dn);
         log.LogDiagnostic("Starting Search in : " + dn);
@@ -190,14 +165,19 @@ SearchOutcome RunSearch(ISearchView& view, TDiagnosticsLog& log, const std::stri
         }
         log.LogDiagnostic("Finished Search in : " + dn);
         view.SetStatus("Displaying Results");
-        AddResultRows(view.ResultsTable(), *ldap);
+        AddResultRows(view.ResultsTable(), *ldap, options);
     }
 
-    closer.Close();
+    ldap->Unbind();
     view.SetStatus("");
     ldap.reset();
     busy.Release();
 
+    if (noContainer) {
+        view.SetStatusLater(
+            "The default container could not be read - Check the diagnostics screen for details");
+        return SearchOutcome::NoContainer;
+    }
     if (errorFlag) {
         view.SetStatusLater(
             "One or more errors occured - Check the diagnostics screen for details");

@@ -31,17 +31,27 @@ class ISearchView {
 // workstation's own), or empty when none was found.
 std::string FindDirectoryServer(const std::string& domainName);
 
-// One AddAttribute for each Display* flag that is on, in column order.
-void AddRequestedAttributes(TQMLDAP& connection);
+// One AddAttribute for each Display* flag of `options` that is on, in column order.
+void AddRequestedAttributes(TQMLDAP& connection, const TOptionsRec& options);
 
 // How a run ended: searched (with or without failed containers), or stopped
-// before searching.
-enum class SearchOutcome { Completed, CompletedWithErrors, NoServer, ConnectFailed, BindFailed };
+// before searching (NoContainer: none configured and the default container
+// could not be read).
+enum class SearchOutcome {
+    Completed,
+    CompletedWithErrors,
+    NoServer,
+    ConnectFailed,
+    BindFailed,
+    NoContainer
+};
 
 // Locates a controller of DomainName's domain, binds as the user, searches
-// every container of OptionsRec.SearchDN with the filter for `searchText`
+// every container of options.SearchDN with the filter for `searchText`
 // (UTF-8) and appends the rows to the view's table; the log is emptied first.
 // With no container configured, the users' container of the default naming
-// context is appended to SearchDN in memory. The busy cursor is on for the
-// whole run, except while the no-server box waits for the user.
-SearchOutcome RunSearch(ISearchView& view, TDiagnosticsLog& log, const std::string& searchText);
+// context is appended to options.SearchDN. The busy cursor is on for the
+// whole run, except while the no-server box waits for the user. The program
+// passes OptionsRec.
+SearchOutcome RunSearch(ISearchView& view, TDiagnosticsLog& log, const std::string& searchText,
+                        TOptionsRec& options);

@@ -1,29 +1,20 @@
 #include "search/Settings.h"
 
+#include "base/AsciiCase.h"
+#include "base/AtomicFile.h"
+#include "base/ExecutablePath.h"
+#include "base/PathParts.h"
 #include "search/ProfileFile.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
+#include <cstring>
+#include <dirent.h>
 #include <set>
 #include <stdexcept>
 #include <sys/stat.h>
-#include <unistd.h>
-
-#ifndef FINDARO_WEBSITE
-#error "FINDARO_WEBSITE must be defined by the build"
-#endif
-#ifndef FINDARO_COPYRIGHT
-#error "FINDARO_COPYRIGHT must be defined by the build"
-#endif
 
 TOptionsRec OptionsRec;
-
-const char* const ProductName = "Findaro";
-const char* const HelpFileName = "Findaro.chm";
-const double ProgramVersion = 1.0;
-const char* const WebSiteAddress = FINDARO_WEBSITE;
-const char* const CopyrightLine = FINDARO_COPYRIGHT;
 
 namespace {
 
@@ -35,20 +26,26 @@ std::string& PathOverride() {
     return path;
 }
 
-std::string ExecutablePath() {
-    std::string buf(4096, '\0');
-    ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size());
-    if (n <= 0)
+// What the last load found: the file it read (or would have read) for which
+// exact name, and why it could not read it.
+struct LoadedFile {
+    std::string ExactPath;
+    std::string Path;
+    std::string ReadError;
+};
+
+LoadedFile& LastLoad() {
+    static LoadedFile loaded;
+    return loaded;
+}
+
+std::string ExactSettingsPath() {
+    if (!PathOverride().empty())
+        return PathOverride();
+    const std::string exe = findaro::ExecutablePath();
+    if (exe.empty())
         throw std::runtime_error("Unable to determine the program's path");
-    buf.resize(static_cast<size_t>(n));
-    // A program replaced on disk while running still keeps its settings beside it.
-    const std::string deleted = " (deleted)";
-    struct stat st {};
-    if (buf.size() > deleted.size() &&
-        buf.compare(buf.size() - deleted.size(), deleted.size(), deleted) == 0 &&
-        ::stat(buf.c_str(), &st) != 0)
-        buf.resize(buf.size() - deleted.size());
-    return buf;
+    return SettingsPathForExecutable(exe);
 }
 
 // The integer keys in the order a save writes them; DNCount and DomainName
@@ -102,16 +99,14 @@ const IntKey FlagsAfterDomainName[] = {
 
 // The numbers of the "SearchDN<n>" keys present below `count`, ascending.
 // Reading only these keeps a huge hand-edited DNCount from stalling start-up.
-std::set<int32_t> PresentContainerNumbers(const std::string& path, int32_t count) {
+std::set<int32_t> PresentContainerNumbers(const TProfile& profile, int32_t count) {
     std::set<int32_t> numbers;
-    for (const std::string& key : ReadProfileKeys(path, Section)) {
+    for (const std::string& key : profile.Keys(Section)) {
         if (key.size() <= DNKeyPrefix.size() || key.size() > DNKeyPrefix.size() + 10)
             continue;
-        std::string prefix = key.substr(0, DNKeyPrefix.size());
-        std::string digits = key.substr(DNKeyPrefix.size());
-        if (!std::equal(prefix.begin(), prefix.end(), DNKeyPrefix.begin(),
-                        [](char a, char b) { return std::tolower(a) == std::tolower(b); }))
+        if (!findaro::StartsWithAsciiNoCase(key, DNKeyPrefix))
             continue;
+        std::string digits = key.substr(DNKeyPrefix.size());
         // Only the spelling a save produces: decimal without leading zeros.
         if (!std::all_of(digits.begin(), digits.end(),
                          [](char c) { return c >= '0' && c <= '9'; }) ||
@@ -124,20 +119,15 @@ std::set<int32_t> PresentContainerNumbers(const std::string& path, int32_t count
     return numbers;
 }
 
-void WriteKey(const std::string& path, const std::string& key, const std::string& value) {
-    if (!WriteProfileString(path, Section, key, value))
-        throw std::runtime_error("Unable to write to " + path);
-}
-
-void WriteInts(const std::string& path, const IntKey* begin, const IntKey* end) {
+void WriteInts(TProfile& profile, const IntKey* begin, const IntKey* end) {
     for (const IntKey* k = begin; k != end; ++k)
-        WriteKey(path, k->Name, std::to_string(OptionsRec.*(k->Field)));
+        profile.Write(Section, k->Name, std::to_string(OptionsRec.*(k->Field)));
 }
 
-void ReadInts(const std::string& path, const IntKey* begin, const IntKey* end) {
+void ReadInts(const TProfile& profile, const IntKey* begin, const IntKey* end) {
     for (const IntKey* k = begin; k != end; ++k) {
         std::string name = k->Field == &TOptionsRec::SearchTimeout ? "SearchTimeOut" : k->Name;
-        OptionsRec.*(k->Field) = ReadProfileInt(path, Section, name, k->Default);
+        OptionsRec.*(k->Field) = profile.ReadInt(Section, name, k->Default);
     }
 }
 
@@ -152,49 +142,101 @@ std::string SettingsPathForExecutable(const std::string& exePath) {
     return exePath.substr(0, dot) + ".INI";
 }
 
+std::string FindSettingsFile(const std::string& exactPath) {
+    struct stat st {};
+    if (::lstat(exactPath.c_str(), &st) == 0)
+        return exactPath;
+    const auto [folder, name] = findaro::SplitPath(exactPath);
+    // Among several spellings the first in byte order wins, whatever order
+    // the folder lists them in.
+    std::string best;
+    if (DIR* dir = ::opendir(folder.c_str())) {
+        while (const dirent* entry = ::readdir(dir)) {
+            const std::string candidate = entry->d_name;
+            if (findaro::EqualsAsciiNoCase(candidate, name) && (best.empty() || candidate < best))
+                best = candidate;
+        }
+        ::closedir(dir);
+    }
+    if (best.empty())
+        return exactPath;
+    return exactPath.substr(0, exactPath.size() - name.size()) + best;
+}
+
 std::string SettingsFilePath() {
-    if (!PathOverride().empty())
-        return PathOverride();
-    return SettingsPathForExecutable(ExecutablePath());
+    return FindSettingsFile(ExactSettingsPath());
 }
 
 void SetSettingsFilePath(const std::string& path) {
     PathOverride() = path;
 }
 
+std::string SettingsReadError() {
+    return LastLoad().ReadError;
+}
+
 void LoadSettings() {
-    const std::string path = SettingsFilePath();
+    LoadedFile loaded;
+    loaded.ExactPath = ExactSettingsPath();
+    loaded.Path = FindSettingsFile(loaded.ExactPath);
+    OptionsRec = TOptionsRec{}; // a second load must not add to the first
+
+    std::string content;
+    if (findaro::ReadWholeFile(loaded.Path, content) == findaro::FileRead::Failed)
+        loaded.ReadError = "Cannot read " + loaded.Path + ": " + std::strerror(errno);
+    LastLoad() = loaded;
+    const TProfile profile(content); // empty when missing or unreadable: the defaults
 
     // Only the low 8 bits count: 256 reads as 0, 257 as 1.
-    int32_t searchType = ReadProfileInt(path, Section, "SearchType", 1);
+    const int32_t searchType = profile.ReadInt(Section, "SearchType", 1);
     OptionsRec.SearchType = static_cast<int8_t>(static_cast<uint8_t>(searchType & 0xFF));
-    ReadInts(path, std::begin(FlagsBeforeDNCount), std::end(FlagsBeforeDNCount));
-    ReadInts(path, std::begin(FlagsBeforeDomainName), std::end(FlagsBeforeDomainName));
-    ReadInts(path, std::begin(FlagsAfterDomainName), std::end(FlagsAfterDomainName));
+    ReadInts(profile, std::begin(FlagsBeforeDNCount), std::end(FlagsBeforeDNCount));
+    ReadInts(profile, std::begin(FlagsBeforeDomainName), std::end(FlagsBeforeDomainName));
+    ReadInts(profile, std::begin(FlagsAfterDomainName), std::end(FlagsAfterDomainName));
 
-    OptionsRec.DomainName = ReadProfileString(path, Section, "DomainName", "");
+    OptionsRec.DomainName = profile.ReadString(Section, "DomainName", "");
 
-    int32_t count = ReadProfileInt(path, Section, "DNCount", 0);
+    const int32_t count = profile.ReadInt(Section, "DNCount", 0);
     if (count <= 0)
         return;
-    for (int32_t i : PresentContainerNumbers(path, count)) {
-        std::string dn = ReadProfileString(path, Section, DNKeyPrefix + std::to_string(i), "");
+    for (int32_t i : PresentContainerNumbers(profile, count)) {
+        std::string dn = profile.ReadString(Section, DNKeyPrefix + std::to_string(i), "");
         if (!dn.empty())
-            OptionsRec.SearchDN.push_back(dn);
+            OptionsRec.SearchDN.push_back(std::move(dn));
     }
 }
 
 void SaveSettings() {
-    const std::string path = SettingsFilePath();
+    // The file that was read, so that a second spelling made since does not
+    // split the settings in two.
+    const std::string exact = ExactSettingsPath();
+    const LoadedFile& loaded = LastLoad();
+    const std::string path = loaded.ExactPath == exact ? loaded.Path : FindSettingsFile(exact);
+    const std::runtime_error failed("Unable to write to " + path);
+    // A file that could not be read must not be overwritten with defaults.
+    if (loaded.ExactPath == exact && !loaded.ReadError.empty())
+        throw failed;
 
-    WriteKey(path, "SearchType", std::to_string(OptionsRec.SearchType));
-    WriteInts(path, std::begin(FlagsBeforeDNCount), std::end(FlagsBeforeDNCount));
-    WriteKey(path, "DNCount", std::to_string(OptionsRec.SearchDN.size()));
-    WriteInts(path, std::begin(FlagsBeforeDomainName), std::end(FlagsBeforeDomainName));
-    WriteKey(path, "DomainName", OptionsRec.DomainName);
-    WriteInts(path, std::begin(FlagsAfterDomainName), std::end(FlagsAfterDomainName));
+    std::string content;
+    if (findaro::ReadWholeFile(path, content) == findaro::FileRead::Failed)
+        throw failed;
+    TProfile profile(content);
+
+    // Every key applied to the text as read, then one write: a save that
+    // fails leaves the file exactly as it was.
+    profile.Write(Section, "SearchType", std::to_string(OptionsRec.SearchType));
+    WriteInts(profile, std::begin(FlagsBeforeDNCount), std::end(FlagsBeforeDNCount));
+    profile.Write(Section, "DNCount", std::to_string(OptionsRec.SearchDN.size()));
+    WriteInts(profile, std::begin(FlagsBeforeDomainName), std::end(FlagsBeforeDomainName));
+    const bool domainWritten = profile.Write(Section, "DomainName", OptionsRec.DomainName);
+    WriteInts(profile, std::begin(FlagsAfterDomainName), std::end(FlagsAfterDomainName));
 
     // Higher numbers left by a longer list stay; DNCount keeps them unread.
+    bool containersWritten = true;
     for (size_t i = 0; i < OptionsRec.SearchDN.size(); ++i)
-        WriteKey(path, DNKeyPrefix + std::to_string(i), OptionsRec.SearchDN[i]);
+        containersWritten &=
+            profile.Write(Section, DNKeyPrefix + std::to_string(i), OptionsRec.SearchDN[i]);
+
+    if (!domainWritten || !containersWritten || !findaro::ReplaceFile(path, profile.Text()))
+        throw failed;
 }

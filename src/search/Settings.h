@@ -2,6 +2,8 @@
 // The one settings record of the process and its INI file beside the
 // executable.
 
+#include "BuildInfo.h" // the identity constants, still reached through this header
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -45,21 +47,27 @@ struct TOptionsRec {
 
 extern TOptionsRec OptionsRec;
 
-// Identity constants.
-extern const char* const ProductName;  // "Findaro"
-extern const char* const HelpFileName; // "Findaro.chm"
-extern const double ProgramVersion;    // 1.0
-extern const char* const WebSiteAddress;
-extern const char* const CopyrightLine;
-
 // The executable's path with its extension replaced by ".INI", unless a
-// path was set with SetSettingsFilePath (the terminal front end, tests).
+// path was set with SetSettingsFilePath (the terminal front end, tests);
+// looked up as FindSettingsFile does.
 std::string SettingsFilePath();
 void SetSettingsFilePath(const std::string& path); // empty: back to the default
+// `exactPath` when something of that name exists; otherwise the first in byte
+// order of the names in its folder that equal its name but for ASCII case
+// ("Findaro.ini" for "findaro.INI"); otherwise `exactPath`.
+std::string FindSettingsFile(const std::string& exactPath);
 // `exePath` with the extension of its file name replaced by ".INI" (appended
 // when the name has none).
 std::string SettingsPathForExecutable(const std::string& exePath);
 
+// Fills OptionsRec from scratch. A file that exists but cannot be read gives
+// the defaults, and SettingsReadError says why.
 void LoadSettings();
-// Throws std::runtime_error("Unable to write to <path>") when a key cannot be written.
+// "Cannot read <path>: <reason>" when the last load could not read the file
+// it found, otherwise empty.
+std::string SettingsReadError();
+// Writes the record to the file the last load read (the exact name when there
+// was none), all at once. Throws std::runtime_error("Unable to write to
+// <path>") when that fails, or when the last load could not read the file;
+// the file is then left as it was.
 void SaveSettings();

@@ -58,10 +58,11 @@ class FindaroSearch : public ::testing::Test {
     }
 
     // Arguments are single-quoted for the shell; none of ours holds a quote.
-    Result Run(const std::string& arguments) {
+    // `prefix` runs it through another command (as another user, say).
+    Result Run(const std::string& arguments, const std::string& prefix = "") {
         const std::string out = (dir / "out").string();
         const std::string err = (dir / "err").string();
-        const std::string command = std::string("'") + FINDARO_SEARCH_EXE + "' " + arguments +
+        const std::string command = prefix + "'" + FINDARO_SEARCH_EXE + "' " + arguments +
                                     " >'" + out + "' 2>'" + err + "'";
         const int status = std::system(command.c_str());
         Result result;
@@ -157,4 +158,15 @@ TEST_F(FindaroSearch, ExitCodeTellsHowTheRunEnded) {
     const Result missingIni = Run("--ini '" + (dir / "absent.INI").string() + "' smith");
     EXPECT_EQ(missingIni.exitCode, 64);
     EXPECT_TRUE(Contains(missingIni.err, "absent.INI"));
+
+    // A file that exists but cannot be read is not searched with the defaults.
+    WriteIni({"OU=Staff," + base});
+    std::filesystem::permissions(ini, std::filesystem::perms::owner_write);
+    std::filesystem::permissions(dir, std::filesystem::perms::all);
+    const Result unreadable =
+        Run("--ini '" + ini + "' smith", "setpriv --reuid=65534 --regid=65534 --clear-groups ");
+    EXPECT_EQ(unreadable.exitCode, 1) << unreadable.err;
+    EXPECT_EQ(unreadable.err,
+              "findaro-search: Cannot read " + ini + ": Permission denied\n");
+    EXPECT_EQ(unreadable.out, "");
 }

@@ -301,18 +301,31 @@ TEST_F(FindaroOnDesktop, TrayClicksMenuCloseAndExit) {
     EXPECT_TRUE(waitUntil([&] { return desk_->trayIcons("findaro").empty(); }, 3s));
 }
 
-// A second start ends at once and leaves the first instance's icon alone.
-TEST_F(FindaroOnDesktop, SecondStartEndsAtOnceLeavingOneTrayIcon) {
-    writeSettings();
+// A second start calls the running one's bar up as Super+P does, placed and
+// focused with its text selected, and ends; the first keeps the only icon.
+// The first runs as in a Wayland session with XWayland: on the X server.
+TEST_F(FindaroOnDesktop, SecondStartShowsTheFocusedBarAndEnds) {
+    writeSettings("", 0);
+    env_.push_back("XDG_SESSION_TYPE=wayland");
+    env_.push_back("WAYLAND_DISPLAY=wayland-findaro-test");
     ASSERT_NO_FATAL_FAILURE(start());
     const auto icon = desk_->trayIcons("findaro");
+    EXPECT_FALSE(barShown());
 
-    second_ = std::make_unique<ChildProcess>(std::vector<std::string>{exe_.string()}, env_);
-    const std::optional<int> code = second_->wait(5s);
-    ASSERT_TRUE(code.has_value()) << "the second findaro is still running";
-    EXPECT_EQ(*code, 0);
-    EXPECT_TRUE(findaro_->running());
-    EXPECT_EQ(desk_->trayIcons("findaro"), icon);
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round == 0 ? "bar hidden" : "bar already shown");
+        second_ = std::make_unique<ChildProcess>(std::vector<std::string>{exe_.string()}, env_);
+        const std::optional<int> code = second_->wait(5s);
+        ASSERT_TRUE(code.has_value()) << "the second findaro is still running";
+        EXPECT_EQ(*code, 0);
+        EXPECT_TRUE(waitUntil([&] { return barAt(30); }))
+            << "after a second start: " << (bar() ? describe(desk_->geometry(bar())) : "no window");
+        EXPECT_TRUE(waitUntil([&] { return barFocused(); }, 3s)) << "the bar has no keyboard focus";
+        EXPECT_TRUE(findaro_->running());
+        EXPECT_EQ(desk_->trayIcons("findaro"), icon);
+    }
+    key("Escape");
+    EXPECT_TRUE(waitUntil([&] { return !barShown(); }));
 }
 
 // With HookHotkey off the program leaves Super+P to others, and the key

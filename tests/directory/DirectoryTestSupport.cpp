@@ -4,8 +4,10 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <netinet/in.h>
 #include <poll.h>
 #include <spawn.h>
@@ -217,6 +219,32 @@ int unusedLoopbackPort() {
     getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
     close(fd);
     return ntohs(address.sin_port);
+}
+
+StoppedController::StoppedController() {
+    const char* ns = std::getenv("FINDARO_TEST_NAMESPACE");
+    if (ns == nullptr) {
+        ADD_FAILURE() << "FINDARO_TEST_NAMESPACE is not set: run inside with-test-domain";
+        return;
+    }
+    int exitCode = 0;
+    std::istringstream pids(runCapture({"ip", "netns", "pids", ns}, exitCode));
+    int pid = 0;
+    while (pids >> pid) {
+        std::error_code error;
+        const auto exe =
+            std::filesystem::read_symlink("/proc/" + std::to_string(pid) + "/exe", error);
+        if (!error && exe.filename() == "samba" && ::kill(pid, SIGSTOP) == 0)
+            pids_.push_back(pid);
+    }
+    if (pids_.empty())
+        ADD_FAILURE() << "no controller process found in namespace " << ns;
+}
+
+void StoppedController::resume() {
+    for (int pid : pids_)
+        ::kill(pid, SIGCONT);
+    pids_.clear();
 }
 
 } // namespace dirtest

@@ -65,6 +65,24 @@ class SilentListener {
     std::vector<int> clients_;
 };
 
+// Stops the test domain's controller, every samba process of the run's
+// namespace, with SIGSTOP: its sockets stay open and the kernel still
+// completes connections, but nothing answers, as with a controller that hangs.
+// It runs again (SIGCONT) when the object goes.
+class StoppedController {
+  public:
+    StoppedController(); // records a failure when there is no controller to stop
+    ~StoppedController() { resume(); }
+    StoppedController(const StoppedController&) = delete;
+    StoppedController& operator=(const StoppedController&) = delete;
+
+    bool stopped() const { return !pids_.empty(); }
+    void resume();
+
+  private:
+    std::vector<int> pids_;
+};
+
 // A loopback port with nobody listening on it.
 int unusedLoopbackPort();
 

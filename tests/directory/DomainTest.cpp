@@ -9,6 +9,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -306,6 +309,113 @@ TEST_F(DomainTest, SilentPeerBindTimesOut) {
     dirtest::Stopwatch browse;
     EXPECT_EQ(browser.Bind(), LDAP_TIMEOUT);
     EXPECT_LT(browse.seconds(), 10 + 3.0);
+}
+
+// The controller stops once the connection is made, and the ticket cache holds
+// no service ticket for the host as named (its address): the Kerberos library
+// then asks the stopped KDC, which on its own retries for some 27 s. The bind
+// still ends within its bound, for both classes.
+TEST_F(DomainTest, BindEndsWithinItsBoundWithTheControllerStopped) {
+    TQMLDAP connection;
+    TQMLDAPBrowse browser;
+    ASSERT_EQ(connection.Connect(domain.dcIp), 0);
+    ASSERT_EQ(browser.Connect(domain.dcIp), 0);
+    dirtest::StoppedController stopped;
+    ASSERT_TRUE(stopped.stopped());
+    dirtest::Stopwatch search;
+    const int32_t searchBind = connection.Bind();
+    const double searchSeconds = search.seconds();
+    dirtest::Stopwatch browse;
+    const int32_t browseBind = browser.Bind();
+    const double browseSeconds = browse.seconds();
+    stopped.resume();
+    RecordProperty("searchBindSeconds", std::to_string(searchSeconds));
+    RecordProperty("browseBindSeconds", std::to_string(browseSeconds));
+
+    EXPECT_EQ(searchBind, LDAP_TIMEOUT);
+    EXPECT_EQ(connection.LastResult, LDAP_TIMEOUT);
+    EXPECT_LT(searchSeconds, 10 + 2.0);
+    EXPECT_EQ(browseBind, LDAP_TIMEOUT);
+    EXPECT_LT(browseSeconds, 10 + 2.0);
+    // Nothing more goes over a connection whose bind was given up.
+    EXPECT_FALSE(connection.Connection);
+    EXPECT_NE(connection.Search(), 0);
+}
+
+// samba-tool as the harness's administrator; true when it succeeded.
+bool SambaTool(const std::string& arguments) {
+    std::string command =
+        "samba-tool " + arguments + " -U \"Administrator%$FINDARO_TEST_ADMIN_PASSWORD\"";
+    if (std::getenv("FINDARO_TEST_SMBCONF") != nullptr)
+        command += " -s \"$FINDARO_TEST_SMBCONF\"";
+    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+std::vector<std::string> accountNames(const std::vector<dirtest::LdifRecord>& records) {
+    std::vector<std::string> names;
+    for (const auto& record : records)
+        if (auto found = record.find("sAMAccountName"); found != record.end())
+            names.push_back(found->second.at(0));
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// From the domain's root the controller also answers with references to its
+// other partitions at ldap://<domain>/ (configuration, DNS zones). Followed
+// on connections of their own they must be bound as the user, as the first
+// connection was: an anonymous search there is refused (code 1). Here the
+// controller also answers to the domain's name as a service, so that the
+// user's ticket can bind the referred connections.
+TEST_F(DomainTest, ReferralsFromTheRootAreFollowedAsTheUser) {
+    const auto expected = accountNames(
+        dirtest::ldapsearch(domain, {"-b", domain.base, "(objectClass=user)", "sAMAccountName"}));
+    ASSERT_GT(expected.size(), 50u);
+    const char* dnsDomain = std::getenv("FINDARO_TEST_DOMAIN");
+    ASSERT_NE(dnsDomain, nullptr);
+    const std::string spn = std::string("ldap/") + dnsDomain;
+    // The tickets this test gets stay in a copy of the user's cache, so that
+    // the other tests still see a domain name that no ticket serves.
+    const char* cache = std::getenv("KRB5CCNAME");
+    ASSERT_NE(cache, nullptr);
+    const std::string original = cache;
+    const std::string copy = ::testing::TempDir() + "/findaro-referral-test.cc";
+    ASSERT_EQ(original.rfind("FILE:", 0), 0u);
+    std::filesystem::copy_file(original.substr(5), copy,
+                               std::filesystem::copy_options::overwrite_existing);
+    setenv("KRB5CCNAME", ("FILE:" + copy).c_str(), 1);
+    ASSERT_TRUE(SambaTool("spn add " + spn + " 'DC1$'"));
+    auto connection = bound({"sAMAccountName"});
+    connection->SetReferrals(1);
+    connection->SetFilter("(objectClass=user)");
+    connection->SetBaseDN(domain.base);
+    const int32_t rc = connection->Search();
+    SambaTool("spn delete " + spn + " 'DC1$'");
+    setenv("KRB5CCNAME", original.c_str(), 1);
+
+    ASSERT_EQ(rc, 0) << connection->ErrorText();
+    std::vector<std::string> found;
+    for (const auto& entry : connection->Entries)
+        if (const TQMLDAttribute* name = entry->FindAttribute("sAMAccountName"))
+            found.push_back(name->ValueText(0));
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ(found, expected);
+}
+
+// A referred server that refuses the user's bind (here the controller under
+// the domain's name, which no service principal names, so that no ticket can
+// be had for it) fails the container search with the bind's code; it neither
+// hangs until the search's wait has passed nor passes for a success.
+TEST_F(DomainTest, AReferralThatRefusesTheBindFailsTheSearch) {
+    auto connection = bound({"sAMAccountName"});
+    connection->SetReferrals(1);
+    connection->SetFilter("(objectClass=user)");
+    connection->SetBaseDN(domain.base);
+    dirtest::Stopwatch watch;
+    const int32_t rc = connection->Search();
+    EXPECT_EQ(rc, LDAP_LOCAL_ERROR) << connection->ErrorText(); // the GSSAPI step failed
+    EXPECT_EQ(connection->LastResult, rc);
+    EXPECT_LT(watch.seconds(), 10 + 3.0);
+    EXPECT_TRUE(connection->Entries.empty());
 }
 
 } // namespace

@@ -6,6 +6,10 @@
 #include <gtest/gtest.h>
 #include <ldap.h>
 
+#include <climits>
+#include <cstdint>
+#include <utility>
+
 namespace {
 
 using dirtest::SilentListener;
@@ -33,7 +37,7 @@ TEST(Unreachable, ConnectFailsWithinItsBound) {
         int32_t rc = connection.Connect(c.host);
         EXPECT_NE(rc, 0);
         EXPECT_EQ(connection.LastResult, rc);
-        EXPECT_NE(connection.Connection, nullptr) << "the handle is kept for Unbind";
+        EXPECT_TRUE(connection.Connection) << "the handle is kept for Unbind";
         EXPECT_LT(search.seconds(), 8.0);
 
         Stopwatch browse;
@@ -93,12 +97,37 @@ TEST(SilentServer, ReadsEndInTimeout) {
     EXPECT_TRUE(names.empty() && values.empty());
 }
 
+// The client's own wait: the limit plus a margin, bounded, whatever the
+// settings file says (no overflow past the largest 32-bit number).
+TEST(SearchWait, LimitPlusMarginWithinTheCeiling) {
+    const std::pair<int32_t, int32_t> cases[] = {
+        {1, 11},   {10, 20},         {120, 130},           {121, 130},       {0, 130},
+        {-1, 130}, {INT32_MAX, 130}, {INT32_MAX - 5, 130}, {INT32_MIN, 130},
+    };
+    for (const auto& [limit, wait] : cases)
+        EXPECT_EQ(SearchWaitSeconds(limit), wait) << "time limit " << limit;
+}
+
+// A server that went silent and the largest time limit the file can hold: the
+// search still ends, at the ceiling, instead of holding the program for ever.
+TEST(SilentServer, HugeTimeLimitEndsAtTheCeiling) {
+    SilentListener silent;
+    TQMLDAP connection;
+    ASSERT_EQ(connection.Connect(loopback(silent.port())), 0);
+    connection.SetTimeLimit(INT32_MAX);
+    connection.SetBaseDN("DC=corp,DC=example,DC=test");
+    connection.SetFilter("(objectClass=user)");
+    Stopwatch search;
+    EXPECT_EQ(connection.Search(), LDAP_TIMEOUT);
+    EXPECT_LT(search.seconds(), 130 + 5.0);
+}
+
 // The three setters act on the handle; the referral switch in particular
 // must follow the flag rather than the address it is passed through.
 TEST(Options, SettersReachTheHandle) {
     TQMLDAP connection;
     connection.Connect(loopback(dirtest::unusedLoopbackPort()));
-    ASSERT_NE(connection.Connection, nullptr);
+    ASSERT_TRUE(connection.Connection);
     struct Case {
         int32_t flag;
         int expected;
@@ -106,15 +135,15 @@ TEST(Options, SettersReachTheHandle) {
     for (const Case& c : referrals) {
         EXPECT_EQ(connection.SetReferrals(c.flag), LDAP_OPT_SUCCESS);
         int value = -1;
-        ldap_get_option(connection.Connection, LDAP_OPT_REFERRALS, &value);
+        ldap_get_option(connection.Connection.get(), LDAP_OPT_REFERRALS, &value);
         EXPECT_EQ(value != 0, c.expected != 0) << "flag " << c.flag;
     }
     for (int32_t limit : {0, 1, 1500}) {
         EXPECT_EQ(connection.SetSizeLimit(limit), LDAP_OPT_SUCCESS);
         EXPECT_EQ(connection.SetTimeLimit(limit + 3), LDAP_OPT_SUCCESS);
         int size = -1, time = -1;
-        ldap_get_option(connection.Connection, LDAP_OPT_SIZELIMIT, &size);
-        ldap_get_option(connection.Connection, LDAP_OPT_TIMELIMIT, &time);
+        ldap_get_option(connection.Connection.get(), LDAP_OPT_SIZELIMIT, &size);
+        ldap_get_option(connection.Connection.get(), LDAP_OPT_TIMELIMIT, &time);
         EXPECT_EQ(size, limit);
         EXPECT_EQ(time, limit + 3);
     }

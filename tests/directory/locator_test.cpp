@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr uint32_t kFlags = DS_RETURN_DNS_NAME | DS_IS_FLAT_NAME;
+constexpr uint32_t kFlags = dcflags::ReturnDnsName | dcflags::IsFlatName;
 
 std::string Env(const char* name) {
     const char* v = std::getenv(name);
@@ -65,7 +65,7 @@ TEST_F(TestDomain, UnknownDomainIsNoSuchDomain) {
     for (const char* name : {"nosuch.example.test", "NOSUCH", "example.test"}) {
         std::string dcName = "left over";
         const uint32_t rc = LocateDomainController(name, kFlags, dcName);
-        EXPECT_EQ(rc, ERROR_NO_SUCH_DOMAIN) << name;
+        EXPECT_EQ(rc, winerror::NoSuchDomain) << name;
         EXPECT_EQ(dcName, "") << name;
         EXPECT_EQ(WindowsErrorText(rc),
                   "The specified domain either does not exist or could not be contacted.");

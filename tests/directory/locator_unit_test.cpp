@@ -30,11 +30,11 @@ TEST(RemoveBackslashPairs, RemovesEveryPair) {
 }
 
 TEST(WindowsErrorText, WordsEveryCodeTheLocatorReturns) {
-    EXPECT_EQ(WindowsErrorText(ERROR_NO_SUCH_DOMAIN),
+    EXPECT_EQ(WindowsErrorText(winerror::NoSuchDomain),
               "The specified domain either does not exist or could not be contacted.");
-    EXPECT_EQ(WindowsErrorText(ERROR_INVALID_DOMAINNAME),
+    EXPECT_EQ(WindowsErrorText(winerror::InvalidDomainName),
               "The format of the specified domain name is invalid.");
-    EXPECT_EQ(WindowsErrorText(ERROR_NOT_ENOUGH_MEMORY),
+    EXPECT_EQ(WindowsErrorText(winerror::NotEnoughMemory),
               "Not enough memory resources are available to process this command.");
 }
 
@@ -85,7 +85,7 @@ TEST(DomainsToQuery, RejectsMalformedNames) {
           std::string("co*rp"), std::string("a\tb"), longLabel + ".test", longName}) {
         std::vector<std::string> got;
         EXPECT_EQ(DomainsToQuery(name.c_str(), {"corp.example.test"}, got),
-                  ERROR_INVALID_DOMAINNAME)
+                  winerror::InvalidDomainName)
             << name;
         EXPECT_TRUE(got.empty()) << name;
     }
@@ -96,8 +96,9 @@ TEST(DomainsToQuery, RejectsMalformedNames) {
 
 TEST(LocateDomainController, MalformedNameFailsBeforeAnyLookup) {
     std::string dc = "left over";
-    EXPECT_EQ(LocateDomainController("corp..test", DS_RETURN_DNS_NAME | DS_IS_FLAT_NAME, dc),
-              ERROR_INVALID_DOMAINNAME);
+    EXPECT_EQ(
+        LocateDomainController("corp..test", dcflags::ReturnDnsName | dcflags::IsFlatName, dc),
+        winerror::InvalidDomainName);
     EXPECT_EQ(dc, "");
 }
 

@@ -158,7 +158,8 @@ TEST(HelpKey, AsksForTheTopicOfTheFocusedControlOrTheNearestParentWithOne) {
 TEST(HelpKey, TheMainWindowAndItsControlsCarryTheMainWindowTopic) {
     SettingsScope settings;
     auto frm = MakeWindow();
-    const QWidget* controls[] = {frm.get(), frm->cboSearch, frm->lvwResults, frm->cmdSetup};
+    const MainParts parts = Parts(*frm);
+    const QWidget* controls[] = {frm.get(), parts.cboSearch, parts.lvwResults, parts.cmdSetup};
     for (const QWidget* control : controls)
         EXPECT_EQ(HelpContextOf(control), 1000) << control->objectName().toStdString();
     // The window's creation made the viewer available.

@@ -5,48 +5,49 @@
 #include "search/ResultsTable.h"
 #include "search/SearchRun.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
 class TSearchRecorder : public ISearchView, public IResultsTable {
   public:
-    void SetStatus(const std::string& text) override { Calls.push_back("SetStatus:" + text); }
-    void SetStatusLater(const std::string& text) override {
-        Calls.push_back("SetStatusLater:" + text);
-    }
+    void SetStatus(const std::string& text) override { Record("SetStatus:" + text); }
+    void SetStatusLater(const std::string& text) override { Record("SetStatusLater:" + text); }
     void ShowMessage(const std::string& text, const std::string& caption,
                      MessageIcon icon) override {
         const char* kind = icon == MessageIcon::Error     ? "Error"
                            : icon == MessageIcon::Warning ? "Warning"
                                                           : "Information";
-        Calls.push_back("ShowMessage:" + text + "|" + caption + "|" + kind);
+        Record("ShowMessage:" + text + "|" + caption + "|" + kind);
     }
-    void ProcessEvents() override { Calls.push_back("ProcessEvents"); }
-    void SetBusyCursor(bool busy) override {
-        Calls.push_back(busy ? "BusyCursor:on" : "BusyCursor:off");
-    }
-    void RepaintWindow() override { Calls.push_back("RepaintWindow"); }
+    void ProcessEvents() override { Record("ProcessEvents"); }
+    void SetBusyCursor(bool busy) override { Record(busy ? "BusyCursor:on" : "BusyCursor:off"); }
+    void RepaintWindow() override { Record("RepaintWindow"); }
     IResultsTable& ResultsTable() override { return *this; }
 
     void ClearRows() override {
-        Calls.push_back("ClearRows");
+        Record("ClearRows");
         Rows.clear();
     }
     void ClearColumns() override {
-        Calls.push_back("ClearColumns");
+        Record("ClearColumns");
         Columns.clear();
     }
     void AddColumn(const std::string& caption) override {
-        Calls.push_back("AddColumn:" + caption);
+        Record("AddColumn:" + caption);
         Columns.push_back(caption);
     }
     void AddRow(const std::vector<std::string>& cells) override {
         std::string joined;
         for (size_t i = 0; i < cells.size(); ++i)
             joined += (i ? "|" : "") + cells[i];
-        Calls.push_back("AddRow:" + joined);
+        Record("AddRow:" + joined);
         Rows.push_back(cells);
     }
+
+    // Called with each call as it is recorded: a test stages a failure at an
+    // exact point of the run.
+    std::function<void(const std::string& call)> OnCall;
 
     // The calls of one kind ("SetStatus", "AddRow" ...), in order.
     std::vector<std::string> CallsOf(const std::string& kind) const {
@@ -61,4 +62,11 @@ class TSearchRecorder : public ISearchView, public IResultsTable {
     std::vector<std::string> Calls;
     std::vector<std::string> Columns;
     std::vector<std::vector<std::string>> Rows;
+
+  private:
+    void Record(const std::string& call) {
+        Calls.push_back(call);
+        if (OnCall)
+            OnCall(call);
+    }
 };

@@ -176,6 +176,13 @@ TEST(ProfileFile, KeepsTheLineEndingsOfTheFile) {
         {"unterminated last line", "[Settings]\nB=2", "[Settings]\nB=2\nA=1\n"},
         {"replaced line keeps its own ending", "[Settings]\r\nA=0\n", "[Settings]\r\nA=1\n"},
         {"other sections only", "[X]\nY=1", "[X]\nY=1\n[Settings]\nA=1\n"},
+        // Carriage returns before a line feed, or at the end, end the line.
+        {"CR CR LF", "[Settings]\r\r\nB=2\r\r\n", "[Settings]\r\r\nB=2\r\r\nA=1\r\n"},
+        {"CR CR LF replaced", "[Settings]\r\r\nA=0\r\r\n", "[Settings]\r\r\nA=1\r\r\n"},
+        {"lone CR at the end", "[Settings]\nB=2\r", "[Settings]\nB=2\r\nA=1\n"},
+        {"lone CR after a section", "[Settings]\r", "[Settings]\r\nA=1\r\n"},
+        {"lone CR in a line stays text", "[Settings]\nB=2\rA=0\n",
+         "[Settings]\nB=2\rA=0\nA=1\n"},
     };
     for (const Case& c : cases) {
         TempDir dir;
@@ -184,6 +191,7 @@ TEST(ProfileFile, KeepsTheLineEndingsOfTheFile) {
             WriteFile(ini, c.before);
         ASSERT_TRUE(WriteProfileString(ini, "Settings", "A", "1")) << c.name;
         EXPECT_EQ(ReadFile(ini), c.after) << c.name;
+        EXPECT_EQ(ReadProfileString(ini, "Settings", "A", ""), "1") << c.name;
     }
 }
 

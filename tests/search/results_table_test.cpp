@@ -77,20 +77,20 @@ TEST(ResultColumns, CaptionsFollowTheFlagsInTableOrder) {
     table.Rows = {{"stale"}};
     ShowOnly({&TOptionsRec::DisplayDepartment, &TOptionsRec::DisplayName,
               &TOptionsRec::DisplayTelephoneNumber});
-    BuildResultColumns(table);
+    BuildResultColumns(table, OptionsRec);
     EXPECT_EQ(table.Calls, (Cells{"ClearRows", "ClearColumns", "AddColumn:Name",
                                   "AddColumn:Telephone Number", "AddColumn:Department"}));
     EXPECT_TRUE(table.Rows.empty());
 
     ShowAll();
-    BuildResultColumns(table);
+    BuildResultColumns(table, OptionsRec);
     EXPECT_EQ(table.Columns,
               (Cells{"Name", " Display Name", "Given Name", "Surname", "AccountName",
                      "Telephone Number", "Mobile Number", "Fax Number", "IP Phone Number",
                      "Home Phone ", "Pager", "Description", "Office", "Department", "Company"}));
 
     ShowOnly({});
-    BuildResultColumns(table);
+    BuildResultColumns(table, OptionsRec);
     EXPECT_TRUE(table.Columns.empty());
 }
 
@@ -138,7 +138,7 @@ TEST(ResultRows, OneTextPerShownColumnFromTheFirstValue) {
 
         TSearchRecorder table;
         table.Rows = {{"earlier row"}};
-        AddResultRows(table, connection);
+        AddResultRows(table, connection, OptionsRec);
         std::vector<Cells> expected = {{"earlier row"}};
         expected.insert(expected.end(), c.rows.begin(), c.rows.end());
         EXPECT_EQ(table.Rows, expected);
@@ -169,7 +169,7 @@ TEST(RequestedAttributes, FollowTheFlagsInTableOrder) {
         else
             ShowOnly(c.flags);
         TQMLDAP connection;
-        AddRequestedAttributes(connection);
+        AddRequestedAttributes(connection, OptionsRec);
         EXPECT_EQ(connection.AttributeNames, c.names);
     }
 }

@@ -2,6 +2,9 @@
 
 #include "search/SearchRecorder.h"
 
+#include "directory/DirectoryTestSupport.h"
+#include "DomainPeers.h"
+
 #include "search/Diagnostics.h"
 #include "search/SearchRun.h"
 #include "search/Settings.h"
@@ -13,6 +16,7 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <filesystem>
+#include <memory>
 #include <netinet/in.h>
 #include <string>
 #include <sys/socket.h>
@@ -60,15 +64,6 @@ int OpenSockets() {
     return count;
 }
 
-// samba-tool dns with the harness's administrator; true when it succeeded.
-bool AdminDns(const std::string& arguments) {
-    std::string command =
-        "samba-tool dns " + arguments + " -U \"Administrator%$FINDARO_TEST_ADMIN_PASSWORD\"";
-    if (!Env("FINDARO_TEST_SMBCONF").empty())
-        command += " -s \"$FINDARO_TEST_SMBCONF\"";
-    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
-}
-
 bool Contains(const Lines& lines, const std::string& text) {
     for (const std::string& line : lines)
         if (line == text)
@@ -95,7 +90,7 @@ class SearchRun : public ::testing::Test {
         view.Calls.clear();
     }
 
-    SearchOutcome Run(const std::string& text) { return RunSearch(view, log, text); }
+    SearchOutcome Run(const std::string& text) { return RunSearch(view, log, text, OptionsRec); }
 
     std::string base;
     TSearchRecorder view;
@@ -193,16 +188,24 @@ TEST_F(SearchRun, NoDisplayFlagGivesOneEmptyRowPerEntry) {
     EXPECT_TRUE(Contains(Messages(log), "Adding Attributes"));
 }
 
-TEST_F(SearchRun, AnInvalidFilterFailsTheContainerSearch) {
+TEST_F(SearchRun, ParenthesesAndBackslashesInTheTextAreSearchedForNotParsed) {
     OptionsRec.SearchDN = {"OU=Staff," + base};
+    OptionsRec.SearchType = 0;
     Preload();
-    EXPECT_EQ(Run("("), SearchOutcome::CompletedWithErrors);
-    EXPECT_TRUE(view.Rows.empty()) << "the rows are emptied before the first container";
-    const Lines messages = Messages(log);
-    ASSERT_GE(messages.size(), 2u);
-    EXPECT_EQ(messages.back().rfind("Error Performing Search : ", 0), 0u) << messages.back();
-    EXPECT_NE(messages.back(), "Error Performing Search : 0 ");
-    EXPECT_EQ(view.Calls.back(), "SetStatusLater:" + kErrorStatus);
+    // Unescaped, "(" made the filter invalid and ")(name=*" matched everybody.
+    for (const char* text : {"(", "a\\", "x)(name=*"}) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(Run(text), SearchOutcome::Completed);
+        EXPECT_TRUE(view.Rows.empty());
+        EXPECT_TRUE(view.CallsOf("SetStatusLater").empty());
+    }
+    // The log shows the filter as it went to the server.
+    EXPECT_TRUE(Contains(Messages(log), "Filter : (&(objectClass=user)(|(name=x\\29\\28name=*)"
+                                        "(displayName=x\\29\\28name=*)(sn=x\\29\\28name=*)"
+                                        "(givenName=x\\29\\28name=*)))"));
+    // A comma needs no escaping in a filter: "Smith, John" is found as typed.
+    EXPECT_EQ(Run("Smith, John"), SearchOutcome::Completed);
+    EXPECT_EQ(Names(view), Lines{"Smith, John"});
 }
 
 TEST_F(SearchRun, NoServerForTheDomain) {
@@ -212,8 +215,11 @@ TEST_F(SearchRun, NoServerForTheDomain) {
     EXPECT_EQ(Messages(log), Lines{"Connecting to Directory"});
     EXPECT_EQ(view.Rows, std::vector<Lines>{{"earlier row"}});
     // The box waits for the user, so the hourglass is gone before it shows.
+    // The status line names the domain while the box is up and after it.
     EXPECT_EQ(view.Calls,
               (Lines{"BusyCursor:on", "RepaintWindow", "SetStatus:Connecting to Directory",
+                     "SetStatus:no domain controller found for NOSUCHDOMAIN: check DomainName "
+                     "in the settings",
                      "BusyCursor:off",
                      "ShowMessage:No LDAP Server for this domain could be found|Findaro|Error"}));
 }
@@ -238,30 +244,28 @@ TEST_F(SearchRun, BindWithoutATicketIsRefused) {
     EXPECT_EQ(messages[4].rfind("   Status Code = ", 0), 0u);
     EXPECT_NE(messages[4], "   Status Code = 0");
     EXPECT_EQ(view.Rows, std::vector<Lines>{{"earlier row"}});
-    EXPECT_EQ(view.Calls, (Lines{"BusyCursor:on", "RepaintWindow",
-                                 "SetStatus:Connecting to Directory", "BusyCursor:off"}));
+    EXPECT_EQ(view.Calls,
+              (Lines{"BusyCursor:on", "RepaintWindow", "SetStatus:Connecting to Directory",
+                     "SetStatus:not logged on to the domain: log on again, or run kinit",
+                     "BusyCursor:off"}));
 }
 
 TEST_F(SearchRun, UnreachableControllerEndsAfterTheConnectionBound) {
-    // A domain of its own, whose only controller takes exactly one connection
-    // (the locator's probe) and then no more: with a backlog of 0 the probe
-    // fills the accept queue, and every later SYN is dropped.
+    // A domain of its own, whose only controller first listens nowhere (the
+    // locator finds it in DNS and gives up), then takes exactly one
+    // connection (the locator's probe) and no more: with a backlog of 0 the
+    // probe fills the accept queue, and every later SYN is dropped.
     const std::string zone = "unreachable.example.test";
-    const int listener = socket(AF_INET, SOCK_STREAM, 0);
-    ASSERT_GE(listener, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(389);
-    inet_pton(AF_INET, "127.0.0.9", &address.sin_addr);
-    const int on = 1;
-    setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(listen(listener, 0), 0);
-
-    ASSERT_TRUE(AdminDns("zonecreate 127.0.0.2 " + zone));
-    const bool added = AdminDns("add 127.0.0.2 " + zone + " dc9 A 127.0.0.9") &&
-                       AdminDns("add 127.0.0.2 " + zone + " _ldap._tcp.dc._msdcs SRV 'dc9." + zone +
+    ASSERT_TRUE(SambaTool("dns zonecreate 127.0.0.2 " + zone));
+    const bool added = SambaTool("dns add 127.0.0.2 " + zone + " dc9 A 127.0.0.9") &&
+                       SambaTool("dns add 127.0.0.2 " + zone + " _ldap._tcp.dc._msdcs SRV 'dc9." + zone +
                                 " 389 0 100'");
+    OptionsRec.DomainName = zone;
+    const SearchOutcome down = added ? Run("smith") : SearchOutcome::Completed;
+    const Lines downStatus = view.CallsOf("SetStatus");
+
+    const int listener = ListenOnLoopback("127.0.0.9", 389, 0);
+    ASSERT_GE(listener, 0);
 
     OptionsRec.DomainName = zone;
     OptionsRec.SearchDN = {"OU=Staff," + base};
@@ -271,9 +275,13 @@ TEST_F(SearchRun, UnreachableControllerEndsAfterTheConnectionBound) {
     const auto seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
-    AdminDns("zonedelete 127.0.0.2 " + zone);
+    SambaTool("dns zonedelete 127.0.0.2 " + zone);
     close(listener);
     ASSERT_TRUE(added) << "could not add the controller's DNS records";
+
+    EXPECT_EQ(down, SearchOutcome::NoServer);
+    EXPECT_TRUE(Contains(downStatus,
+                         "SetStatus:no domain controller of " + zone + " answers: check the network"));
 
     EXPECT_EQ(outcome, SearchOutcome::ConnectFailed);
     const Lines messages = Messages(log);
@@ -286,5 +294,33 @@ TEST_F(SearchRun, UnreachableControllerEndsAfterTheConnectionBound) {
     EXPECT_LT(seconds, 15.0) << "the attempt was not bounded";
     EXPECT_EQ(view.Rows, std::vector<Lines>{{"earlier row"}});
     EXPECT_EQ(view.Calls.back(), "BusyCursor:off");
-    EXPECT_EQ(view.CallsOf("SetStatus"), Lines{"SetStatus:Connecting to Directory"});
+    EXPECT_EQ(view.CallsOf("SetStatus"),
+              (Lines{"SetStatus:Connecting to Directory",
+                     "SetStatus:cannot reach dc9." + zone +
+                         ": check the network, then search again"}));
+}
+
+// No container, and a controller that stops answering once the run is bound:
+// the root entry cannot be read. The run says so rather than passing an empty
+// table off as a search that found nobody.
+TEST_F(SearchRun, UnreadableRootEntryWithoutAContainerIsAFailure) {
+    std::unique_ptr<dirtest::StoppedController> stopped;
+    view.OnCall = [&](const std::string& call) {
+        if (call == "ClearRows" && !stopped)
+            stopped = std::make_unique<dirtest::StoppedController>();
+    };
+    const SearchOutcome outcome = Run("smith");
+    ASSERT_TRUE(stopped && stopped->stopped());
+    stopped.reset();
+
+    EXPECT_EQ(outcome, SearchOutcome::NoContainer);
+    EXPECT_TRUE(OptionsRec.SearchDN.empty());
+    const Lines messages = Messages(log);
+    ASSERT_GE(messages.size(), 2u) << ::testing::PrintToString(messages);
+    EXPECT_EQ(messages[messages.size() - 2], "Error Reading Default Container");
+    EXPECT_EQ(messages.back().rfind("   Status Code = ", 0), 0u);
+    EXPECT_NE(messages.back(), "   Status Code = 0");
+    EXPECT_TRUE(view.CallsOf("AddRow").empty());
+    EXPECT_EQ(view.Calls.back(), "SetStatusLater:The default container could not be read - "
+                                 "Check the diagnostics screen for details");
 }

@@ -1,9 +1,12 @@
 #include "search/Settings.h"
 
+#include "search/ProfileFile.h"
+
 #include "search/test_files.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace {
@@ -101,9 +104,11 @@ TEST_F(SettingsTest, FirstSaveOfTheDefaultsWritesEveryKeyInOrder) {
 
 TEST_F(SettingsTest, ContainerGapsCloseOnReadingAndStaleKeysStayOnSaving) {
     WriteFile(ini, "[Settings]\r\nDNCount=3\r\nSearchDN0=OU=A\r\nSearchDN2=OU=C\r\n");
-    OptionsRec.SearchDN = {"OU=Kept"}; // loading appends
+    OptionsRec.SearchDN = {"OU=Earlier"}; // a load fills the record from scratch
+    OptionsRec.MaxResults = 7;
     LoadSettings();
-    EXPECT_EQ(OptionsRec.SearchDN, (std::vector<std::string>{"OU=Kept", "OU=A", "OU=C"}));
+    EXPECT_EQ(OptionsRec.SearchDN, (std::vector<std::string>{"OU=A", "OU=C"}));
+    EXPECT_EQ(OptionsRec.MaxResults, 100);
 
     OptionsRec.SearchDN = {"OU=A", "OU=C"};
     SaveSettings();
@@ -226,30 +231,185 @@ TEST_F(SettingsTest, ReadOnlyFileFailsWithItsPathAndKeepsTheRecord) {
     EXPECT_EQ(ListDir(dir.path()), std::vector<std::string>{"findaro.INI"});
 }
 
-TEST_F(SettingsTest, FailureMidwayKeepsEarlierKeysAndAWholeFile) {
+TEST_F(SettingsTest, FailedSaveLeavesTheFileExactlyAsItWas) {
     REQUIRE_MOUNTS();
-    // The file system runs out of space once the file outgrows one page.
-    const std::string small = dir.file("small");
-    MountSmallTmpfs(dir, small, 8192);
-    ini = small + "/findaro.INI";
-    SetSettingsFilePath(ini);
-    const std::string original = "[Settings]\r\nPad=" + std::string(3700, 'p') + "\r\n";
-    WriteFile(ini, original);
+    // Three containers saved earlier; the new list of two needs more room than
+    // the full file system has left, so the save must change nothing at all.
+    const std::string original = "[Settings]\r\nDNCount=3\r\nSearchDN0=OU=A\r\nSearchDN1=OU=B\r\n"
+                                 "SearchDN2=OU=C\r\nPad=" +
+                                 std::string(3000, 'p') + "\r\n";
+    for (bool inPlace : {false, true}) {
+        SCOPED_TRACE(inPlace ? "folder refuses new files: rewritten in place" : "replaced");
+        TempDir scratch;
+        const std::string small = scratch.file("small");
+        MountSmallTmpfs(scratch, small, 16384);
+        WriteFile(small + "/findaro.INI", original);
+        FillFileSystem(small + "/filler");
+        std::string folder = small;
+        if (inPlace) {
+            folder = scratch.file("view");
+            ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+            BindReadOnly(scratch, small, folder);
+            BindWritable(scratch, small + "/findaro.INI", folder + "/findaro.INI");
+        }
+        ini = folder + "/findaro.INI";
+        SetSettingsFilePath(ini);
+        LoadSettings();
+        ASSERT_EQ(OptionsRec.SearchDN, (std::vector<std::string>{"OU=A", "OU=B", "OU=C"}));
+        OptionsRec.SearchDN = {std::string(3000, 'x'), std::string(3000, 'y')};
+
+        try {
+            SaveSettings();
+            ADD_FAILURE() << "SaveSettings succeeded on a full file system";
+        } catch (const std::runtime_error& e) {
+            EXPECT_STREQ(e.what(), ("Unable to write to " + ini).c_str());
+        }
+        EXPECT_TRUE(ReadFile(ini) == original) << "the file changed";
+        EXPECT_EQ(ListDir(small), (std::vector<std::string>{"filler", "findaro.INI"}));
+    }
+}
+
+TEST_F(SettingsTest, UnreadableFileGivesTheDefaultsAndIsNotOverwritten) {
+    const std::string original = "[Settings]\r\nMaxResults=300\r\nDNCount=1\r\nSearchDN0=OU=A\r\n";
+    struct Case {
+        const char* name;
+        const char* reason;
+    } cases[] = {
+        {"folder in the file's place", "Is a directory"},
+        {"mode 0200 for an ordinary user", "Permission denied"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir scratch;
+        ini = scratch.file("findaro.INI");
+        SetSettingsFilePath(ini);
+        const bool asUser = std::string(c.reason) == "Permission denied";
+        if (asUser) {
+            WriteFile(ini, original);
+            ASSERT_EQ(::chmod(ini.c_str(), 0200), 0);
+            ASSERT_EQ(::chmod(scratch.path().c_str(), 0755), 0);
+            ASSERT_EQ(::seteuid(65534), 0) << std::strerror(errno); // nobody
+        } else {
+            ASSERT_EQ(::mkdir(ini.c_str(), 0755), 0);
+        }
+        OptionsRec.MaxResults = 7;
+        LoadSettings();
+        if (asUser) {
+            ASSERT_EQ(::seteuid(0), 0);
+        }
+
+        EXPECT_EQ(SettingsReadError(), "Cannot read " + ini + ": " + c.reason);
+        EXPECT_EQ(OptionsRec.MaxResults, 100);
+        EXPECT_TRUE(OptionsRec.SearchDN.empty());
+        // Root could read it now, but what was loaded is the defaults.
+        EXPECT_THROW(SaveSettings(), std::runtime_error);
+        if (asUser) {
+            EXPECT_EQ(ReadFile(ini), original);
+        }
+        EXPECT_EQ(ListDir(scratch.path()), std::vector<std::string>{"findaro.INI"});
+    }
+
+    // A readable file clears the error.
+    SetSettingsFilePath(dir.file("findaro.INI"));
     LoadSettings();
-    OptionsRec.SearchDN = {"OU=Staff,DC=example,DC=com", "CN=Users,DC=example,DC=com"};
+    EXPECT_EQ(SettingsReadError(), "");
+}
 
-    EXPECT_THROW(SaveSettings(), std::runtime_error);
+TEST_F(SettingsTest, CarriageReturnsBeforeTheLineFeedEndTheLine) {
+    // As left by some editors' round trips, and a lone one at the very end.
+    // A lone one inside a line is text, and a save keeps it.
+    WriteFile(ini, "[Settings]\r\r\nDomainName=CO\rRP\r\r\nDNCount=1\r\r\nMaxResults=250\r\r\n"
+                   "SearchDN0=OU=A\r");
+    LoadSettings();
+    EXPECT_EQ(OptionsRec.DomainName, "CO\rRP");
+    EXPECT_EQ(OptionsRec.MaxResults, 250);
+    EXPECT_EQ(OptionsRec.SearchDN, std::vector<std::string>{"OU=A"});
 
+    SaveSettings();
     const std::string text = ReadFile(ini);
-    ASSERT_EQ(text.rfind(original, 0), 0u);
-    auto keys = FirstSaveKeyLines();
-    size_t written = 0;
-    while (written < keys.size() && text.rfind(original + Join(keys, written + 1, "\r\n"), 0) == 0)
-        ++written;
-    ASSERT_EQ(text, original + Join(keys, written, "\r\n")) << "not a prefix of the save";
-    EXPECT_GT(written, 0u);
-    EXPECT_LT(written, keys.size());
-    EXPECT_EQ(ListDir(small), std::vector<std::string>{"findaro.INI"});
+    EXPECT_EQ(text.rfind("[Settings]\r\r\nDomainName=CO\rRP\r\r\nDNCount=1\r\r\nMaxResults=250\r\r\n"
+                         "SearchDN0=OU=A\r\nSearchType=1\r\n",
+                         0),
+              0u)
+        << text;
+    OptionsRec = TOptionsRec{};
+    LoadSettings();
+    EXPECT_EQ(OptionsRec.SearchDN, std::vector<std::string>{"OU=A"});
+}
+
+TEST_F(SettingsTest, ManyContainersLoadInOrder) {
+    // Every key is looked up once in one parse of the file.
+    std::string text = "[Settings]\nDNCount=20000\n";
+    std::vector<std::string> expected;
+    for (int i = 0; i < 20000; ++i) {
+        expected.push_back("OU=Team " + std::to_string(i) + ",DC=example,DC=com");
+        text += "SearchDN" + std::to_string(i) + "=" + expected.back() + "\n";
+    }
+    WriteFile(ini, text);
+    LoadSettings();
+    EXPECT_EQ(OptionsRec.SearchDN, expected);
+    SaveSettings();
+    EXPECT_EQ(ReadFile(ini).rfind("[Settings]\nDNCount=20000\nSearchDN0=OU=Team 0,", 0), 0u);
+}
+
+TEST(SettingsLookup, FindsTheFileWhateverTheCaseOfItsName) {
+    // Each file holds its own MaxResults, so the one read shows.
+    struct Case {
+        std::vector<std::string> present;
+        const char* read; // nullptr: none, the defaults
+        const char* saved;
+    } cases[] = {
+        {{}, nullptr, "findaro.INI"},
+        {{"Findaro.ini"}, "Findaro.ini", "Findaro.ini"}, // as the welcome notice says
+        {{"FINDARO.INI"}, "FINDARO.INI", "FINDARO.INI"},
+        {{"Findaro.ini", "findaro.INI"}, "findaro.INI", "findaro.INI"}, // the exact name first
+        {{"findaro.ini", "Findaro.INI", "FINDARO.ini"}, "FINDARO.ini", "FINDARO.ini"}, // byte order
+        {{"findaro.INI.bak", "xfindaro.ini", "findaro.IN"}, nullptr, "findaro.INI"},
+    };
+    for (const Case& c : cases) {
+        std::string names;
+        for (const std::string& n : c.present)
+            names += n + " ";
+        SCOPED_TRACE(names);
+        TempDir dir;
+        for (size_t i = 0; i < c.present.size(); ++i)
+            WriteFile(dir.file(c.present[i]),
+                      "[Settings]\r\nMaxResults=" + std::to_string(200 + i) + "\r\n");
+        SetSettingsFilePath(dir.file("findaro.INI"));
+
+        LoadSettings();
+        int expected = 100;
+        for (size_t i = 0; i < c.present.size(); ++i)
+            if (c.read && c.present[i] == c.read)
+                expected = static_cast<int>(200 + i);
+        EXPECT_EQ(OptionsRec.MaxResults, expected);
+
+        OptionsRec.MaxResults = 42;
+        SaveSettings();
+        EXPECT_EQ(ReadProfileInt(dir.file(c.saved), "Settings", "MaxResults", 0), 42);
+        std::vector<std::string> after = c.present;
+        if (!c.read)
+            after.push_back(c.saved);
+        std::sort(after.begin(), after.end());
+        EXPECT_EQ(ListDir(dir.path()), after) << "no second file";
+    }
+    SetSettingsFilePath("");
+    OptionsRec = TOptionsRec{};
+}
+
+TEST(SettingsLookup, SavesToTheFileThatWasRead) {
+    TempDir dir;
+    WriteFile(dir.file("Findaro.ini"), "[Settings]\r\nMaxResults=200\r\n");
+    SetSettingsFilePath(dir.file("findaro.INI"));
+    LoadSettings();
+    // A spelling that would win a new lookup appears after the load.
+    WriteFile(dir.file("FINDARO.INI"), "[Settings]\r\nMaxResults=300\r\n");
+    OptionsRec.MaxResults = 42;
+    SaveSettings();
+    EXPECT_EQ(ReadProfileInt(dir.file("Findaro.ini"), "Settings", "MaxResults", 0), 42);
+    EXPECT_EQ(ReadProfileInt(dir.file("FINDARO.INI"), "Settings", "MaxResults", 0), 300);
+    SetSettingsFilePath("");
+    OptionsRec = TOptionsRec{};
 }
 
 TEST(SettingsPath, ReplacesTheExtensionOfTheFileName) {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -126,4 +127,22 @@ inline void MountSmallTmpfs(TempDir& dir, const std::string& where, size_t bytes
     std::string opts = "size=" + std::to_string(bytes);
     ASSERT_EQ(::mount("tmpfs", where.c_str(), "tmpfs", 0, opts.c_str()), 0) << std::strerror(errno);
     dir.AddMount(where);
+}
+
+// Takes every free block of the file system holding `path`, for a disk that
+// is full before a write starts.
+inline void FillFileSystem(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr) << std::strerror(errno);
+    static const std::string block(4096, 'f');
+    while (std::fwrite(block.data(), 1, block.size(), f) == block.size())
+        ;
+    std::fclose(f);
+    // What is left is smaller than a block; take it byte by byte.
+    f = std::fopen(path.c_str(), "ab");
+    ASSERT_NE(f, nullptr);
+    std::setvbuf(f, nullptr, _IONBF, 0);
+    while (std::fputc('f', f) != EOF)
+        ;
+    std::fclose(f);
 }
