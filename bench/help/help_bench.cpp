@@ -7,6 +7,7 @@
 // help_bench --findaro PATH --chm PATH --peer PATH --content DIR [--runs N] [--presses M]
 // Needs a desktop with a window manager: run it under tests/harness/with-desktop.
 
+#include "../BenchFigures.h"
 #include "ChildProcess.h"
 #include "XDesktop.h"
 
@@ -23,22 +24,9 @@
 #include <thread>
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
 namespace {
-
-double median(std::vector<double> v) {
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-double msSince(Clock::time_point t0) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-}
 
 void pressKey(xcb_connection_t* conn, xcb_keysym_t sym) {
     xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(conn);
@@ -164,11 +152,8 @@ int main(int argc, char** argv) {
         const int presses = std::stoi(opt["--presses"]);
         Bench bench(desk);
         Samples samples[2];
-        for (int r = 0; r < runs; ++r)
-            for (int k = 0; k < 2; ++k) {
-                const int which = (r + k) % 2; // alternate who goes first
-                bench.measure(programs[which], presses, samples[which]);
-            }
+        TakeTurns(runs,
+                  [&](int which) { bench.measure(programs[which], presses, samples[which]); });
         std::printf("help benchmark: %d runs, %d presses of F1 each, medians\n", runs, presses);
         report("first F1 to painted topic", median(samples[0].first), median(samples[1].first));
         report("later F1 to painted topic", median(samples[0].later), median(samples[1].later));
