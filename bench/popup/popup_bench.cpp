@@ -6,6 +6,7 @@
 // popup_bench --findaro PATH --peer PATH [--runs N] [--popups M]
 // Needs a desktop with a tray host: run it under tests/harness/with-desktop.
 
+#include "../BenchFigures.h"
 #include "ChildProcess.h"
 #include "XDesktop.h"
 
@@ -25,7 +26,6 @@
 #include <vector>
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
 namespace {
 
@@ -35,18 +35,6 @@ constexpr int BarHeight = 30; // both start collapsed to their search line
 struct Samples {
     std::vector<double> startupMs, firstPopupMs, popupMs, rssKiB, pssKiB;
 };
-
-double median(std::vector<double> v) {
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-double msSince(Clock::time_point t0) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-}
 
 // Rss and Pss in KiB from smaps_rollup.
 std::pair<double, double> memoryOf(pid_t pid) {
@@ -204,11 +192,7 @@ int main(int argc, char** argv) {
         const int popups = std::stoi(opt["--popups"]);
         Bench bench(desk);
         Samples samples[2];
-        for (int r = 0; r < runs; ++r)
-            for (int k = 0; k < 2; ++k) {
-                const int which = (r + k) % 2; // alternate who goes first
-                bench.measure(programs[which], popups, samples[which]);
-            }
+        TakeTurns(runs, [&](int which) { bench.measure(programs[which], popups, samples[which]); });
         std::printf("popup benchmark: %d runs, %d pop-ups each, medians\n", runs, popups);
         report("start-up to tray icon", "ms", median(samples[0].startupMs),
                median(samples[1].startupMs));

@@ -1,5 +1,6 @@
 #include "mainwindow/Startup.h"
 
+#include "help/HelpKey.h"
 #include "mainwindow/DisplayPlatform.h"
 #include "mainwindow/ErrorBox.h"
 #include "mainwindow/FindaroApplication.h"
@@ -65,6 +66,8 @@ int RunFindaro(int argc, char** argv) {
         QCoreApplication::setApplicationName(QString::fromUtf8(ProductName));
         // The window only hides; the program ends through the tray menu's Exit.
         QApplication::setQuitOnLastWindowClosed(false);
+        // F1 in any window asks for the help topic of what has the focus.
+        InstallHelpKey();
 
         // A later start asks the running one to come forward and ends before
         // it adds a tray icon of its own.

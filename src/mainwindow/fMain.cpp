@@ -2,6 +2,8 @@
 
 #include "about/fabout.h"
 #include "config/fsetup.h"
+#include "help/HelpKey.h"
+#include "help/HtmlHelp.h"
 #include "mainwindow/ErrorBox.h"
 #include "mainwindow/GlobalHotkey.h"
 #include "mainwindow/ResultsList.h"
@@ -98,6 +100,7 @@ TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint), screenMetrics_(PrimaryScreenMetrics) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QString::fromUtf8(ProductName));
+    setProperty(HelpContextProperty, 1000);
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
 
     PopupMenu1 = std::make_unique<QMenu>();
@@ -175,6 +178,7 @@ TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent)
                              Diagnostics());
     frmAbout = std::make_unique<TfrmAbout>(this);
     connect(frmSetup, &TfrmSetup::aboutRequested, this, &TfrmMain::ShowAboutFromSetup);
+    connect(frmSetup, &TfrmSetup::helpRequested, this, [] { OpenHelp(HELP_TOC, 0); });
 }
 
 TfrmMain::~TfrmMain() {
@@ -202,6 +206,7 @@ void TfrmMain::FormCreate(const QStringList& arguments) {
         mniSetup->setEnabled(false);
     }
     LayOutControls();
+    LoadHtmlHelp();
 }
 
 void TfrmMain::SetScreenMetricsSource(std::function<ScreenMetrics()> source) {
