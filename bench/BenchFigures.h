@@ -3,9 +3,19 @@
 
 #include <algorithm>
 #include <chrono>
+#include <map>
+#include <string>
 #include <vector>
 
 using Clock = std::chrono::steady_clock;
+
+// "--name value" pairs over the given defaults.
+inline std::map<std::string, std::string> ParseOptions(int argc, char** argv,
+                                                       std::map<std::string, std::string> opt) {
+    for (int i = 1; i + 1 < argc; i += 2)
+        opt[argv[i]] = argv[i + 1];
+    return opt;
+}
 
 inline double median(std::vector<double> v) {
     if (v.empty())

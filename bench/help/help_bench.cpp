@@ -119,9 +119,7 @@ void report(const char* what, double findaro, double peer) {
 } // namespace
 
 int main(int argc, char** argv) {
-    std::map<std::string, std::string> opt{{"--runs", "5"}, {"--presses", "4"}};
-    for (int i = 1; i + 1 < argc; i += 2)
-        opt[argv[i]] = argv[i + 1];
+    auto opt = ParseOptions(argc, argv, {{"--runs", "5"}, {"--presses", "4"}});
     for (const char* required : {"--findaro", "--chm", "--peer", "--content"})
         if (!opt.count(required)) {
             std::cerr << "usage: help_bench --findaro PATH --chm PATH --peer PATH --content DIR "

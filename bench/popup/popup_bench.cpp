@@ -169,9 +169,7 @@ void report(const char* what, const char* unit, double findaro, double peer) {
 } // namespace
 
 int main(int argc, char** argv) {
-    std::map<std::string, std::string> opt{{"--runs", "5"}, {"--popups", "5"}};
-    for (int i = 1; i + 1 < argc; i += 2)
-        opt[argv[i]] = argv[i + 1];
+    auto opt = ParseOptions(argc, argv, {{"--runs", "5"}, {"--popups", "5"}});
     if (!opt.count("--findaro") || !opt.count("--peer")) {
         std::cerr << "usage: popup_bench --findaro PATH --peer PATH [--runs N] [--popups M]\n";
         return 2;
