@@ -2,6 +2,7 @@
 
 #include "about/DialogPlacement.h"
 #include "about/fProxySettings.h"
+#include "mainwindow/ErrorBox.h"
 #include "search/Settings.h"
 
 #include <algorithm>
@@ -213,9 +214,11 @@ void TfrmAbout::lblURLClick() {
 
 void TfrmAbout::cmdUpdatesClick() {
     // Made at the first check: setting up the HTTP library costs start-up time.
-    if (!http_)
-        http_ = CreateHttpClient();
-    RunUpdateCheck(check_, *this, *http_, ProxyRec);
+    ReportErrors([this] {
+        if (!http_)
+            http_ = CreateHttpClient();
+        RunUpdateCheck(check_, *this, *http_, ProxyRec);
+    });
 }
 
 void TfrmAbout::cmdProxyClick() {

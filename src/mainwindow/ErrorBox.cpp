@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include <exception>
+
 QString StandardErrorText(const QString& message) {
     if (!message.isEmpty() && message.back().unicode() > u'.')
         return message + u'.';
@@ -16,4 +18,14 @@ void ShowStandardErrorBox(const QString& message) {
                     StandardErrorText(message), QMessageBox::Ok, QApplication::activeWindow());
     box.setObjectName("StandardErrorBox");
     box.exec();
+}
+
+void ReportErrors(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        ShowStandardErrorBox(QString::fromUtf8(error.what()));
+    } catch (...) {
+        ShowStandardErrorBox(QStringLiteral("Unknown error"));
+    }
 }

@@ -287,7 +287,8 @@ void TfrmMain::ShowSetupDialog() {
     // Both ways in were disabled at start-up when the configuration is locked.
     if (!cmdSetup->isEnabled() || !mniSetup->isEnabled())
         return;
-    frmSetup->ShowSetupDialog();
+    // A settings file that cannot be written raises after OK.
+    ReportErrors([this] { frmSetup->ShowSetupDialog(); });
 }
 
 void TfrmMain::SetStatus(const std::string& text) {
