@@ -102,11 +102,11 @@ int32_t TQMLDAP::Search() {
         referrals.emplace(ld, bound_);
     LastResult = boundedRead(ld, BaseDN.c_str(), Scope, Filter.c_str(), names.data(),
                              SearchWaitSeconds(timeLimit_), SearchResult);
-    // A referred server that refused the user's bind is the search's failure,
-    // whatever the unauthenticated search there answered.
+    // A referred server that refused the user's bind, or could not be
+    // reached, is the search's failure, whatever libldap made of it.
     if (referrals)
-        if (const int32_t refused = referrals->Outcome(); refused != 0)
-            LastResult = refused;
+        if (const int32_t failed = referrals->Outcome(SearchResult.get()); failed != 0)
+            LastResult = failed;
     if (LastResult == LDAP_SIZELIMIT_EXCEEDED || LastResult == LDAP_PARTIAL_RESULTS)
         Partial = true;
     if (LastResult != LDAP_SUCCESS && !Partial) {

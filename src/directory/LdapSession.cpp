@@ -2,10 +2,13 @@
 
 #include <sasl/sasl.h>
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
+#include <sstream>
 #include <sys/time.h>
 #include <thread>
 
@@ -57,14 +60,32 @@ int32_t saslBind(LDAP* handle) {
 // through, because a failed rebind leaves it waiting for the referred answer
 // until the search's whole wait has passed. The referred server then refuses
 // the unauthenticated search at once.
-int rebindAsUser(LDAP* handle, LDAP_CONST char*, ber_tag_t, ber_int_t, void* params) {
+// "host:port" of a URL, the host in lower case; empty when it does not parse.
+std::string serverOf(const char* url) {
+    LDAPURLDesc* desc = nullptr;
+    if (url == nullptr || ldap_url_parse(url, &desc) != LDAP_URL_SUCCESS)
+        return {};
+    std::string host = desc->lud_host != nullptr ? desc->lud_host : "";
+    for (char& c : host)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    int port = desc->lud_port;
+    if (port == 0)
+        port = desc->lud_scheme != nullptr && std::strcmp(desc->lud_scheme, "ldaps") == 0
+                   ? LDAPS_PORT
+                   : LDAP_PORT;
+    ldap_free_urldesc(desc);
+    return host + ":" + std::to_string(port);
+}
+
+int rebindAsUser(LDAP* handle, LDAP_CONST char* url, ber_tag_t, ber_int_t, void* params) {
     const int rc = saslBind(handle);
-    if (rc != LDAP_SUCCESS && params != nullptr) {
-        int32_t& refused = *static_cast<int32_t*>(params);
-        if (refused == 0)
-            refused = rc;
-    }
-    return params != nullptr ? LDAP_SUCCESS : rc;
+    if (params == nullptr)
+        return rc;
+    auto& referred = *static_cast<TReferralWatch::TReferred*>(params);
+    referred.Reached.push_back(serverOf(url));
+    if (rc != LDAP_SUCCESS && referred.Refused == 0)
+        referred.Refused = rc;
+    return LDAP_SUCCESS;
 }
 } // namespace
 
@@ -85,8 +106,17 @@ int32_t bindAsUser(LDAP* handle) {
 
 TReferralWatch::TReferralWatch(LDAP* handle, bool bound)
     : handle_(handle), bound_(bound && handle != nullptr) {
-    if (bound_)
-        ldap_set_rebind_proc(handle_, rebindAsUser, &refused_);
+    if (!bound_)
+        return;
+    ldap_set_rebind_proc(handle_, rebindAsUser, &referred_);
+    // A reference may name the server of the first connection, which
+    // libldap then uses again without a new bind.
+    char* uri = nullptr;
+    ldap_get_option(handle_, LDAP_OPT_URI, &uri);
+    MemPtr uriOwner(uri);
+    std::istringstream uris(uri != nullptr ? uri : "");
+    for (std::string one; uris >> one;)
+        referred_.Reached.push_back(serverOf(one.c_str()));
 }
 
 TReferralWatch::~TReferralWatch() {
@@ -94,8 +124,30 @@ TReferralWatch::~TReferralWatch() {
         ldap_set_rebind_proc(handle_, rebindAsUser, nullptr);
 }
 
-int32_t TReferralWatch::Outcome() const {
-    return refused_;
+int32_t TReferralWatch::Outcome(LDAPMessage* answer) const {
+    if (referred_.Refused != 0)
+        return referred_.Refused;
+    if (!bound_ || answer == nullptr)
+        return LDAP_SUCCESS;
+    // Every reference must have been followed to one of its servers; one
+    // whose servers could not be reached left its entries out.
+    for (LDAPMessage* r = ldap_first_reference(handle_, answer); r != nullptr;
+         r = ldap_next_reference(handle_, r)) {
+        char** urls = nullptr;
+        if (ldap_parse_reference(handle_, r, &urls, nullptr, 0) != LDAP_SUCCESS)
+            continue;
+        bool followed = urls == nullptr || urls[0] == nullptr;
+        for (char** u = urls; u != nullptr && *u != nullptr && !followed; ++u) {
+            const std::string server = serverOf(*u);
+            followed = server.empty() || server.front() == ':' ||
+                       std::find(referred_.Reached.begin(), referred_.Reached.end(), server) !=
+                           referred_.Reached.end();
+        }
+        ldap_memvfree(reinterpret_cast<void**>(urls));
+        if (!followed)
+            return LDAP_SERVER_DOWN;
+    }
+    return LDAP_SUCCESS;
 }
 
 namespace {

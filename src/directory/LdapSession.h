@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace findaro::ldapsession {
 
@@ -66,13 +67,21 @@ class TReferralWatch {
     TReferralWatch(const TReferralWatch&) = delete;
     TReferralWatch& operator=(const TReferralWatch&) = delete;
 
-    // LDAP_SUCCESS, or the code of the first referred bind that was refused.
-    int32_t Outcome() const;
+    // LDAP_SUCCESS; the code of the first referred bind that was refused; or
+    // LDAP_SERVER_DOWN when a reference in `answer` named no server that
+    // could be reached (libldap drops those and would report a success).
+    int32_t Outcome(LDAPMessage* answer) const;
+
+    // What the rebind procedure learns while the search runs.
+    struct TReferred {
+        int32_t Refused = 0;
+        std::vector<std::string> Reached; // "host:port" of each referred connection
+    };
 
   private:
     LDAP* handle_;
     bool bound_;
-    int32_t refused_ = 0;
+    TReferred referred_;
 };
 
 // bindAsUser, ended after `seconds` whatever it waits for (LDAP_TIMEOUT);

@@ -418,4 +418,34 @@ TEST_F(DomainTest, AReferralThatRefusesTheBindFailsTheSearch) {
     EXPECT_TRUE(connection->Entries.empty());
 }
 
+// A reference to a server that cannot be reached fails the container search
+// too: libldap alone drops such a reference and reports a success without
+// the entries behind it. Here the domain's name, which the controller's
+// references name, is moved in the domain's DNS to an address where nothing
+// listens.
+TEST_F(DomainTest, AReferralToAnUnreachableServerFailsTheSearch) {
+    const char* zone = std::getenv("FINDARO_TEST_DOMAIN");
+    ASSERT_NE(zone, nullptr);
+    const auto dns = [&](const std::string& verb, const std::string& address) {
+        return SambaTool("dns " + verb + " " + domain.dc + " " + zone + " @ A " + address);
+    };
+    const std::string nowhere = "127.0.0.250";
+    ASSERT_TRUE(dns("add", nowhere));
+    ASSERT_TRUE(dns("delete", domain.dcIp));
+    auto connection = bound({"sAMAccountName"});
+    connection->SetReferrals(1);
+    connection->SetFilter("(objectClass=user)");
+    connection->SetBaseDN(domain.base);
+    dirtest::Stopwatch watch;
+    const int32_t rc = connection->Search();
+    const double seconds = watch.seconds();
+    EXPECT_TRUE(dns("add", domain.dcIp));
+    EXPECT_TRUE(dns("delete", nowhere));
+
+    EXPECT_EQ(rc, LDAP_SERVER_DOWN) << connection->ErrorText();
+    EXPECT_EQ(connection->LastResult, rc);
+    EXPECT_TRUE(connection->Entries.empty());
+    EXPECT_LT(seconds, 30.0); // each connection attempt is bounded; no hang
+}
+
 } // namespace
