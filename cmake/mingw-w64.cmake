@@ -19,3 +19,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 if(NOT DEFINED CMAKE_CROSSCOMPILING_EMULATOR)
   set(CMAKE_CROSSCOMPILING_EMULATOR wine)
 endif()
+
+# Qt for Windows is built against the host's own Qt tools (moc, rcc, uic),
+# whose package files sit in the host's multiarch folder, which a cross
+# search would not look into.
+set(QT_HOST_PATH /usr CACHE PATH "Host Qt that provides the build tools")
+set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake CACHE PATH "Package files of the host Qt")
