@@ -28,15 +28,17 @@ inline constexpr uint32_t NoSuchDomain = 1355;
 // dcName with "\\\\host.dns.name" and returns 0.
 uint32_t LocateDomainController(const char* domainName, uint32_t flags, std::string& dcName);
 
-// The system's message text for a Windows error code that the locator returns.
+// The system's message text for a Windows error code that the locator
+// returns (on Linux the Windows wording of the codes above).
 std::string WindowsErrorText(uint32_t code);
 
 // Removes every pair of consecutive backslashes.
 std::string RemoveBackslashPairs(const std::string& name);
 
-// The steps of the locator, each usable on its own. The ordering and the
-// name rules are portable; the resolver and socket calls below them are the
-// platform backend's (DcLocatorResolv.cpp here).
+// The steps of the Linux locator, each usable on its own. The ordering and
+// the name rules are portable; the resolver and socket calls below them are
+// the Linux backend's (linux/DcLocatorResolv.cpp). On Windows the system's
+// locator does all of this.
 
 struct SrvRecord {
     uint16_t priority = 0;
