@@ -32,6 +32,12 @@ uint32_t LocateDomainController(const char* domainName, uint32_t flags, std::str
 // returns (on Linux the Windows wording of the codes above).
 std::string WindowsErrorText(uint32_t code);
 
+// After a failed search for domainName's controllers (null or empty: the
+// workstation's own domain): whether DNS lists controllers for it, so that
+// the failure is a network matter rather than the name's. firstDomain gets
+// the DNS domain the name stood for, when the backend knows it.
+bool ControllersListed(const char* domainName, std::string& firstDomain);
+
 // Removes every pair of consecutive backslashes.
 std::string RemoveBackslashPairs(const std::string& name);
 

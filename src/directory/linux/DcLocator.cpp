@@ -73,3 +73,18 @@ std::string WindowsErrorText(uint32_t code) {
     }
 }
 
+
+bool ControllersListed(const char* domainName, std::string& firstDomain) {
+    firstDomain.clear();
+    std::vector<std::string> domains;
+    if (DomainsToQuery(domainName, ResolverSearchList(), domains) != 0)
+        return false;
+    if (!domains.empty())
+        firstDomain = domains.front();
+    for (const std::string& domain : domains) {
+        std::vector<SrvRecord> records;
+        if (QueryDcSrvRecords(domain, records) == 0)
+            return true;
+    }
+    return false;
+}

@@ -11,5 +11,6 @@
 // windows.h names a function ReplaceFile, as does base/AtomicFile.h.
 #undef ReplaceFile
 
-#include <winber.h>
+// winber.h needs the types winldap.h declares.
 #include <winldap.h>
+#include <winber.h>

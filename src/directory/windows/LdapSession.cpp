@@ -156,7 +156,7 @@ std::string diagnosticText(LDAP* handle) {
     if (handle == nullptr)
         return {};
     PCHAR raw = nullptr;
-    if (ldap_get_optionA(handle, LDAP_OPT_SERVER_ERROR, &raw) != LDAP_SUCCESS || raw == nullptr)
+    if (ldap_get_option(handle, LDAP_OPT_SERVER_ERROR, &raw) != LDAP_SUCCESS || raw == nullptr)
         return {};
     std::string text(raw);
     ldap_memfreeA(raw);
