@@ -1,5 +1,6 @@
 // The Linux locator's own steps: a malformed name refused before any
-// lookup, and the connection probe against listeners on loopback.
+// lookup, the Windows wording of its codes, and the connection probe against
+// listeners on loopback.
 
 #include "directory/DcLocator.h"
 
@@ -13,6 +14,15 @@
 #include <vector>
 
 namespace {
+
+TEST(WindowsErrorText, WordsEveryCodeTheLocatorReturns) {
+    EXPECT_EQ(WindowsErrorText(winerror::NoSuchDomain),
+              "The specified domain either does not exist or could not be contacted.");
+    EXPECT_EQ(WindowsErrorText(winerror::InvalidDomainName),
+              "The format of the specified domain name is invalid.");
+    EXPECT_EQ(WindowsErrorText(winerror::NotEnoughMemory),
+              "Not enough memory resources are available to process this command.");
+}
 
 TEST(LocateDomainController, MalformedNameFailsBeforeAnyLookup) {
     std::string dc = "left over";

@@ -1,5 +1,5 @@
-// The locator's pure parts: name handling, record order, backslash removal
-// and error texts.
+// The locator's portable parts: name handling, record order and backslash
+// removal.
 
 #include "directory/DcLocator.h"
 
@@ -23,15 +23,6 @@ TEST(RemoveBackslashPairs, RemovesEveryPair) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(RemoveBackslashPairs(c.in), c.out) << c.in;
-}
-
-TEST(WindowsErrorText, WordsEveryCodeTheLocatorReturns) {
-    EXPECT_EQ(WindowsErrorText(winerror::NoSuchDomain),
-              "The specified domain either does not exist or could not be contacted.");
-    EXPECT_EQ(WindowsErrorText(winerror::InvalidDomainName),
-              "The format of the specified domain name is invalid.");
-    EXPECT_EQ(WindowsErrorText(winerror::NotEnoughMemory),
-              "Not enough memory resources are available to process this command.");
 }
 
 TEST(DomainsToQuery, MapsNamesToDnsDomains) {
