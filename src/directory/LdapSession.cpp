@@ -68,22 +68,6 @@ void forEachEntry(LDAP* handle, LDAPMessage* answer,
             return;
 }
 
-void forEachAttribute(LDAP* handle, LDAPMessage* entry,
-                      const std::function<void(const char* name, struct berval** values)>& visit) {
-    BerElement* rawBer = nullptr;
-    MemPtr name{ldap_first_attribute(handle, entry, &rawBer)};
-    BerPtr ber(rawBer);
-    for (; name; name.reset(ldap_next_attribute(handle, entry, rawBer))) {
-        ValuesPtr values{ldap_get_values_len(handle, entry, name.get())};
-        visit(name.get(), values.get());
-    }
-}
-
-std::string entryDn(LDAP* handle, LDAPMessage* entry) {
-    MemPtr dn{ldap_get_dn(handle, entry)};
-    return dn ? std::string(dn.get()) : std::string();
-}
-
 } // namespace findaro::ldapsession
 
 int32_t TLdapSession::Connect(const std::string& hostName) {

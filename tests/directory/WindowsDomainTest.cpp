@@ -192,11 +192,13 @@ TEST_F(WindowsDomainTest, BrowserReadsTheRootAndListsChildren) {
     EXPECT_EQ(none, std::vector<std::string>{"kept"});
 }
 
-TEST_F(WindowsDomainTest, ConnectToANameThatDoesNotResolveFails) {
+TEST_F(WindowsDomainTest, ANameThatDoesNotResolveFailsAtConnectOrBind) {
+    // Windows fails the connect; Wine's client only connects at the bind.
     TQMLDAP connection;
-    const int32_t rc = connection.Connect("nothing-here.invalid");
-    EXPECT_NE(rc, 0);
-    EXPECT_NE(connection.Bind(), 0);
+    const int32_t connected = connection.Connect("nothing-here.invalid");
+    const int32_t bound = connection.Bind();
+    EXPECT_TRUE(connected != 0 || bound != 0) << connected << " " << bound;
+    EXPECT_NE(connection.LastResult, 0);
     connection.SetBaseDN(base);
     EXPECT_NE(connection.Search(), 0);
     EXPECT_TRUE(connection.Entries.empty());

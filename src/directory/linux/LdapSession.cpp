@@ -169,6 +169,22 @@ int32_t boundedRead(LDAP* handle, const char* base, int scope, const char* filte
 }
 
 
+void forEachAttribute(LDAP* handle, LDAPMessage* entry,
+                      const std::function<void(const char* name, struct berval** values)>& visit) {
+    BerElement* rawBer = nullptr;
+    MemPtr name{ldap_first_attribute(handle, entry, &rawBer)};
+    BerPtr ber(rawBer);
+    for (; name; name.reset(ldap_next_attribute(handle, entry, rawBer))) {
+        ValuesPtr values{ldap_get_values_len(handle, entry, name.get())};
+        visit(name.get(), values.get());
+    }
+}
+
+std::string entryDn(LDAP* handle, LDAPMessage* entry) {
+    MemPtr dn{ldap_get_dn(handle, entry)};
+    return dn ? std::string(dn.get()) : std::string();
+}
+
 namespace {
 struct DnFree {
     void operator()(LDAPDN dn) const { ldap_dnfree(dn); }

@@ -1,12 +1,22 @@
 // The wldap32 backend of the directory session: connect, the negotiate bind
 // as the logged-on user, referrals (which the client itself binds with the
-// user's credentials), the bounded read, and the DN and diagnostic helpers.
+// user's credentials), the bounded read, the walk over names and DNs, and
+// the DN and diagnostic helpers.
+//
+// Every call that carries text is the wide form: the 8-bit forms convert
+// through the ANSI code page, which garbles the UTF-8 that the rest of the
+// program holds (a filter with "Müller" would not match, a DN would come
+// back in Latin-1).
 
 #include "directory/LdapSession.h"
 
 #include "PasswordBindForTests.h"
 
+#include "base/windows/WideText.h"
+
 #include <rpc.h>
+
+#include <vector>
 
 namespace findaro {
 
@@ -32,7 +42,8 @@ void UsePasswordBindForTests(const std::string& user, const std::string& domain,
 namespace findaro::ldapsession {
 
 int32_t connectHost(TLdapHandle& connection, const std::string& host) {
-    connection.reset(ldap_initA(const_cast<PCHAR>(host.c_str()), LDAP_PORT));
+    std::wstring wideHost = findaro::WideFromUtf8(host);
+    connection.reset(ldap_initW(wideHost.data(), LDAP_PORT));
     if (!connection)
         return kNoHandle;
     l_timeval bound = {kConnectSeconds, 0};
@@ -50,20 +61,21 @@ int32_t bindAsUser(LDAP* handle) {
     // the controller can be given one, NTLM only where Kerberos cannot serve,
     // so the bind keeps working in domains that have switched NTLM off.
     if (const TTestIdentity& id = TestIdentity(); id.Set) {
-        SEC_WINNT_AUTH_IDENTITY_A credentials{};
-        credentials.User = reinterpret_cast<unsigned char*>(const_cast<char*>(id.User.c_str()));
-        credentials.UserLength = static_cast<unsigned long>(id.User.size());
-        credentials.Domain = reinterpret_cast<unsigned char*>(const_cast<char*>(id.Domain.c_str()));
-        credentials.DomainLength = static_cast<unsigned long>(id.Domain.size());
-        credentials.Password =
-            reinterpret_cast<unsigned char*>(const_cast<char*>(id.Password.c_str()));
-        credentials.PasswordLength = static_cast<unsigned long>(id.Password.size());
-        credentials.Flags = SEC_WINNT_AUTH_IDENTITY_ANSI;
-        return static_cast<int32_t>(
-            ldap_bind_sA(handle, nullptr, reinterpret_cast<PCHAR>(&credentials),
-                         LDAP_AUTH_NEGOTIATE));
+        std::wstring user = findaro::WideFromUtf8(id.User);
+        std::wstring domain = findaro::WideFromUtf8(id.Domain);
+        std::wstring password = findaro::WideFromUtf8(id.Password);
+        SEC_WINNT_AUTH_IDENTITY_W credentials{};
+        credentials.User = reinterpret_cast<unsigned short*>(user.data());
+        credentials.UserLength = static_cast<unsigned long>(user.size());
+        credentials.Domain = reinterpret_cast<unsigned short*>(domain.data());
+        credentials.DomainLength = static_cast<unsigned long>(domain.size());
+        credentials.Password = reinterpret_cast<unsigned short*>(password.data());
+        credentials.PasswordLength = static_cast<unsigned long>(password.size());
+        credentials.Flags = SEC_WINNT_AUTH_IDENTITY_UNICODE;
+        return static_cast<int32_t>(ldap_bind_sW(
+            handle, nullptr, reinterpret_cast<PWCHAR>(&credentials), LDAP_AUTH_NEGOTIATE));
     }
-    return static_cast<int32_t>(ldap_bind_sA(handle, nullptr, nullptr, LDAP_AUTH_NEGOTIATE));
+    return static_cast<int32_t>(ldap_bind_sW(handle, nullptr, nullptr, LDAP_AUTH_NEGOTIATE));
 }
 
 // The client follows referrals on connections it binds with the credentials
@@ -96,14 +108,46 @@ int32_t boundedRead(LDAP* handle, const char* base, int scope, const char* filte
     if (handle == nullptr)
         return kNoHandle;
     // wldap32 wants a filter; the one that matches every object stands for none.
-    static char everything[] = "(objectClass=*)";
+    std::wstring wideBase = findaro::WideFromUtf8(base != nullptr ? base : "");
+    std::wstring wideFilter = findaro::WideFromUtf8(filter != nullptr ? filter : "(objectClass=*)");
+    std::vector<std::wstring> names;
+    for (char** a = attributes; a != nullptr && *a != nullptr; ++a)
+        names.push_back(findaro::WideFromUtf8(*a));
+    std::vector<PWCHAR> list;
+    for (std::wstring& name : names)
+        list.push_back(name.data());
+    list.push_back(nullptr);
     l_timeval wait = {waitSeconds, 0};
     LDAPMessage* raw = nullptr;
-    const ULONG rc = ldap_search_stA(handle, const_cast<PCHAR>(base), static_cast<ULONG>(scope),
-                                     filter != nullptr ? const_cast<PCHAR>(filter) : everything,
-                                     attributes, 0, &wait, &raw);
+    const ULONG rc = ldap_search_stW(handle, wideBase.data(), static_cast<ULONG>(scope),
+                                     wideFilter.data(), attributes != nullptr ? list.data() : nullptr,
+                                     0, &wait, &raw);
     answer.reset(raw);
     return static_cast<int32_t>(rc);
+}
+
+namespace {
+struct WideMemFree {
+    void operator()(PWCHAR p) const { ldap_memfreeW(p); }
+};
+using WideMemPtr = std::unique_ptr<WCHAR, WideMemFree>;
+} // namespace
+
+void forEachAttribute(LDAP* handle, LDAPMessage* entry,
+                      const std::function<void(const char* name, struct berval** values)>& visit) {
+    BerElement* rawBer = nullptr;
+    WideMemPtr name{ldap_first_attributeW(handle, entry, &rawBer)};
+    BerPtr ber(rawBer);
+    for (; name; name.reset(ldap_next_attributeW(handle, entry, rawBer))) {
+        ValuesPtr values{ldap_get_values_lenW(handle, entry, name.get())};
+        const std::string utf8 = findaro::Utf8FromWide(name.get());
+        visit(utf8.c_str(), values.get());
+    }
+}
+
+std::string entryDn(LDAP* handle, LDAPMessage* entry) {
+    WideMemPtr dn{ldap_get_dnW(handle, entry)};
+    return dn ? findaro::Utf8FromWide(dn.get()) : std::string();
 }
 
 namespace {
@@ -155,12 +199,11 @@ std::string firstRdnValue(const std::string& dn) {
 std::string diagnosticText(LDAP* handle) {
     if (handle == nullptr)
         return {};
-    PCHAR raw = nullptr;
-    if (ldap_get_option(handle, LDAP_OPT_SERVER_ERROR, &raw) != LDAP_SUCCESS || raw == nullptr)
+    PWCHAR raw = nullptr;
+    if (ldap_get_optionW(handle, LDAP_OPT_SERVER_ERROR, &raw) != LDAP_SUCCESS || raw == nullptr)
         return {};
-    std::string text(raw);
-    ldap_memfreeA(raw);
-    return text;
+    WideMemPtr owner(raw);
+    return findaro::Utf8FromWide(raw);
 }
 
 } // namespace findaro::ldapsession
