@@ -10,9 +10,9 @@
 class TInstanceLock {
   public:
     enum class EResult {
-        Acquired,    // this is the first instance
+        Acquired,      // this is the first instance
         HeldElsewhere, // another instance holds it
-        Unavailable, // the lock cannot be had at all
+        Unavailable,   // the lock cannot be had at all
     };
 
     // name: the executable's file name in upper case. directory: where the

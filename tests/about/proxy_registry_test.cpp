@@ -121,7 +121,8 @@ TEST_F(ProxyRegistry, LoadReadsInOrderAndStopsAtTheFirstFailure) {
                                   Text(L"ProxyPassword", L"p")};
     const std::vector<Case> cases = {
         {"all five", all, {1, "h", 80, "u", "p"}},
-        {"enabled 5 counts as is", {Dword(L"ProxyEnabled", 5), Dword(L"ProxyPort", 0)},
+        {"enabled 5 counts as is",
+         {Dword(L"ProxyEnabled", 5), Dword(L"ProxyPort", 0)},
          {5, "", 0, "", ""}},
         {"ProxyEnabled missing: nothing read",
          {Text(L"ProxyServer", L"h"), Dword(L"ProxyPort", 80), Text(L"ProxyUser", L"u")},
@@ -148,7 +149,8 @@ TEST_F(ProxyRegistry, LoadReadsInOrderAndStopsAtTheFirstFailure) {
          {Dword(L"ProxyEnabled", 1), {L"ProxyServer", REG_BINARY, "ab"}},
          {1, "old-host", 7, "old-user", "old-pw"}},
         {"a DWORD of the wrong size ends the reading",
-         {{L"ProxyEnabled", REG_DWORD, "\x01\x00"}}, Before()},
+         {{L"ProxyEnabled", REG_DWORD, "\x01\x00"}},
+         Before()},
         {"a string stored without its zero",
          {Dword(L"ProxyEnabled", 1), {L"ProxyServer", REG_SZ, std::string("h\0o\0", 4)}},
          {1, "ho", 7, "old-user", "old-pw"}},

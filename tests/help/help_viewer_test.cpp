@@ -38,7 +38,6 @@ std::vector<THelpWindow*> HelpWindows() {
     return windows;
 }
 
-
 // The help window over the compiled file, through OpenHelp as the program uses it.
 class HelpViewer : public ::testing::Test {
   protected:

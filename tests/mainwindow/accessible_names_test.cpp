@@ -14,9 +14,10 @@ TEST(AccessibleNames, ScreenReadersNameTheControls) {
     MessageBoxCatcher boxes;
     auto frm = MakeWindow();
     QStringList names;
-    for (QWidget* w : {static_cast<QWidget*>(Parts(*frm).cboSearch), static_cast<QWidget*>(Parts(*frm).cmdSearch),
-                       static_cast<QWidget*>(Parts(*frm).cmdSetup), static_cast<QWidget*>(Parts(*frm).cmdMax),
-                       static_cast<QWidget*>(Parts(*frm).cmdHide)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(Parts(*frm).cboSearch),
+          static_cast<QWidget*>(Parts(*frm).cmdSearch), static_cast<QWidget*>(Parts(*frm).cmdSetup),
+          static_cast<QWidget*>(Parts(*frm).cmdMax), static_cast<QWidget*>(Parts(*frm).cmdHide)})
         names << QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
     EXPECT_EQ(names.join("|"), QString("Search For :|Search|Setup|Grow or shrink|Hide"));
 }

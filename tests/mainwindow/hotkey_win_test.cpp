@@ -15,8 +15,8 @@ constexpr int ProgramId = 0x4432;
 constexpr int ForeignId = 0x1234;
 
 void PostHotkey(int id) {
-    ASSERT_TRUE(PostThreadMessageW(GetCurrentThreadId(), WM_HOTKEY, WPARAM(id),
-                                   MAKELPARAM(MOD_WIN, 'P')));
+    ASSERT_TRUE(
+        PostThreadMessageW(GetCurrentThreadId(), WM_HOTKEY, WPARAM(id), MAKELPARAM(MOD_WIN, 'P')));
 }
 
 TEST(HotkeyWin, WinPReachesUsAndAKeyHeldElsewhereIsRefusedQuietly) {

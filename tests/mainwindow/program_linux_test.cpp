@@ -41,7 +41,11 @@ TEST(Program, HelpAndVersionNeedNoDisplayAndWithoutOneItSaysWhyInOneLine) {
         {{"--help"}, {}, {}, 0, "Usage: findaro [edit]\n", {}},
         {{"edit", "--version"}, {}, {}, 0, "Findaro 1.0\n", {}},
         {{}, {}, {}, 1, {}, "findaro: cannot start: no X display: DISPLAY is not set"},
-        {{}, {}, "wayland-0", 1, {},
+        {{},
+         {},
+         "wayland-0",
+         1,
+         {},
          "findaro: cannot start: this Wayland session offers no X server (XWayland), and "
          "Findaro needs one: DISPLAY is not set"},
         {{"edit"}, ":97", {}, 1, {}, "findaro: cannot start: the X display :97 does not answer"},
@@ -49,7 +53,8 @@ TEST(Program, HelpAndVersionNeedNoDisplayAndWithoutOneItSaysWhyInOneLine) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments.join(' ').toStdString() + " DISPLAY=" + c.display.toStdString());
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "XDG_SESSION_TYPE", "QT_QPA_PLATFORM"})
+        for (const char* name :
+             {"DISPLAY", "WAYLAND_DISPLAY", "XDG_SESSION_TYPE", "QT_QPA_PLATFORM"})
             env.remove(name);
         if (!c.display.isEmpty())
             env.insert("DISPLAY", c.display);

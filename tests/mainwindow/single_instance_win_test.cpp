@@ -14,7 +14,8 @@ namespace {
 
 // The program beside the tests' folder, in the build's bin folder.
 QString FindaroExe() {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../bin/findaro.exe"));
+    return QDir(QCoreApplication::applicationDirPath())
+        .filePath(QStringLiteral("../bin/findaro.exe"));
 }
 
 TEST(SingleInstanceWin, TheMutexIsNamedAfterTheProgramAndHeldUntilTheFirstEnds) {
@@ -52,8 +53,8 @@ TEST(SingleInstanceWin, TheProgramAndAnotherProcessSeeEachOthersMutex) {
         second.setProcessEnvironment(env);
         second.start(FindaroExe(), {});
         ASSERT_TRUE(second.waitForStarted(10000));
-        const bool ended = QTest::qWaitFor([&] { return second.state() == QProcess::NotRunning; },
-                                           20000);
+        const bool ended =
+            QTest::qWaitFor([&] { return second.state() == QProcess::NotRunning; }, 20000);
         EXPECT_TRUE(ended) << "a second start must end at once";
         if (!ended) {
             second.kill();

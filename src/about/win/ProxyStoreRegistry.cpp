@@ -30,8 +30,7 @@ std::wstring Wide(const std::string& utf8) {
 std::string Utf8(const wchar_t* text, size_t length) {
     if (length == 0)
         return {};
-    const int n =
-        WideCharToMultiByte(CP_UTF8, 0, text, int(length), nullptr, 0, nullptr, nullptr);
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text, int(length), nullptr, 0, nullptr, nullptr);
     std::string out(size_t(n > 0 ? n : 0), '\0');
     if (n > 0)
         WideCharToMultiByte(CP_UTF8, 0, text, int(length), out.data(), n, nullptr, nullptr);

@@ -1,7 +1,7 @@
 // The help viewer on Windows: HtmlHelpA of the library that the registry names
 // for the HTML Help control, loaded at run time and kept for the whole run.
-#include "help/HtmlHelpViewer.h"
 #include "help/win/HtmlHelpSystem.h"
+#include "help/HtmlHelpViewer.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -39,7 +39,7 @@ TInstanceLock::EResult TInstanceLock::TryLock() {
     if (impl_->lock.tryLock(0))
         return EResult::Acquired;
     return impl_->lock.error() == QLockFile::LockFailedError ? EResult::HeldElsewhere
-                                                            : EResult::Unavailable;
+                                                             : EResult::Unavailable;
 }
 
 QString TInstanceLock::Name() const {

@@ -15,9 +15,10 @@ namespace {
 QString Scope(const QString& directory) {
     if (directory.isEmpty())
         return {};
-    return QLatin1Char('-') +
-           QString::fromLatin1(
-               QCryptographicHash::hash(directory.toUtf8(), QCryptographicHash::Sha1).toHex().left(12));
+    return QLatin1Char('-') + QString::fromLatin1(QCryptographicHash::hash(directory.toUtf8(),
+                                                                           QCryptographicHash::Sha1)
+                                                      .toHex()
+                                                      .left(12));
 }
 
 QString UserName() {
@@ -41,9 +42,9 @@ TInstanceLock::TInstanceLock(const QString& name, const QString& directory)
     // A backslash would make the mutex name a namespace path.
     impl_->name = QString(name + Scope(directory)).replace(QLatin1Char('\\'), QLatin1Char('/'));
     // Pipe names are machine-wide: the user's name keeps each user's to itself.
-    impl_->channel = QString(QStringLiteral("findaro-") + UserName() + QLatin1Char('-') +
-                             impl_->name)
-                         .replace(QLatin1Char('\\'), QLatin1Char('/'));
+    impl_->channel =
+        QString(QStringLiteral("findaro-") + UserName() + QLatin1Char('-') + impl_->name)
+            .replace(QLatin1Char('\\'), QLatin1Char('/'));
 }
 
 TInstanceLock::~TInstanceLock() {

@@ -7,8 +7,8 @@
 #include <QObject>
 #include <QUrl>
 
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 
 namespace {
 
