@@ -96,3 +96,15 @@ int32_t TQMLDAPBrowse::ReadRootDSE(std::vector<std::string>& names,
     SearchResult.reset();
     return 0;
 }
+
+int32_t TQMLDAPBrowse::SetReferrals(bool chase) {
+    if (!Connection)
+        return kNoHandle;
+    // A switch, not a pointer to a number (see TQMLDAP::SetReferrals).
+    return ldap_set_option(Connection.get(), LDAP_OPT_REFERRALS, chase ? LDAP_OPT_ON : LDAP_OPT_OFF);
+}
+
+std::string LdapResultText(int32_t code) {
+    const char* text = ldap_err2string(code);
+    return text != nullptr ? text : std::string();
+}
