@@ -7,8 +7,9 @@
 #include <QObject>
 #include <QUrl>
 
-#include <shellapi.h>
 #include <windows.h>
+// After windows.h, whose types it uses.
+#include <shellapi.h>
 
 namespace {
 
