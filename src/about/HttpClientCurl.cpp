@@ -2,13 +2,9 @@
 #include "about/HttpClient.h"
 
 #include <curl/curl.h>
-
-#ifdef _WIN32
-#include <winsock2.h>
-#else
-#include <cerrno>
 #include <netdb.h>
-#endif
+
+#include <cerrno>
 #include <memory>
 #include <mutex>
 
@@ -16,16 +12,6 @@ const char* const HttpAccept = "text/html, */*";
 const char* const HttpUserAgent = "Mozilla/3.0 (compatible; Indy Library)";
 
 namespace {
-
-// The socket layer's own codes for a name that does not exist and a refused
-// connection, as curl's CURLINFO_OS_ERRNO reports its other failures.
-#ifdef _WIN32
-constexpr int HostNotFoundCode = WSAHOST_NOT_FOUND;
-constexpr int ConnectionRefusedCode = WSAECONNREFUSED;
-#else
-constexpr int HostNotFoundCode = HOST_NOT_FOUND;
-constexpr int ConnectionRefusedCode = ECONNREFUSED;
-#endif
 
 struct CurlDeleter {
     void operator()(CURL* c) const { curl_easy_cleanup(c); }
@@ -169,9 +155,10 @@ class CurlHttpClient : public IHttpClient {
             break;
         case CURLE_COULDNT_RESOLVE_HOST:
         case CURLE_COULDNT_RESOLVE_PROXY:
-            throw THttpSocketError(detail, HostNotFoundCode);
+            // The resolver's own code for a name that does not exist.
+            throw THttpSocketError(detail, HOST_NOT_FOUND);
         case CURLE_COULDNT_CONNECT:
-            throw THttpSocketError(detail, osErrno ? int(osErrno) : ConnectionRefusedCode);
+            throw THttpSocketError(detail, osErrno ? int(osErrno) : ECONNREFUSED);
         case CURLE_SEND_ERROR:
         case CURLE_RECV_ERROR:
             if (osErrno)

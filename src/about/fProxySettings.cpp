@@ -1,7 +1,6 @@
 #include "about/fProxySettings.h"
 
 #include "about/DialogPlacement.h"
-#include "mainwindow/Accessible.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -19,7 +18,7 @@ QLineEdit* AddEdit(QWidget* group, QLabel*& label, const char* caption, const ch
     edit->setObjectName(QLatin1String(name));
     edit->setGeometry(80, top, 150, 19);
     label->setBuddy(edit); // the label names the edit for screen readers
-    SetAccessibleName(edit, label->text());
+    edit->setAccessibleName(label->text());
     return edit;
 }
 

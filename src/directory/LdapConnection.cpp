@@ -2,6 +2,8 @@
 
 #include "directory/LdapSession.h"
 
+#include <ldap.h>
+
 #include <optional>
 
 using namespace findaro::ldapsession;
@@ -155,7 +157,12 @@ std::string TQMLDAP::ErrorText() const {
 }
 
 std::string TQMLDAP::DiagnosticText() const {
-    return diagnosticText(Connection.get());
+    if (!Connection)
+        return {};
+    char* raw = nullptr;
+    ldap_get_option(Connection.get(), LDAP_OPT_DIAGNOSTIC_MESSAGE, &raw);
+    MemPtr text(raw);
+    return text ? std::string(text.get()) : std::string();
 }
 
 int32_t TQMLDAP::Unbind() {

@@ -1,7 +1,6 @@
 #include "help/HelpWindow.h"
 
 #include "help/Sitemap.h"
-#include "mainwindow/Accessible.h"
 
 #include <QAction>
 #include <QApplication>
@@ -108,14 +107,14 @@ void TChmBrowser::doSetSource(const QUrl& name, QTextDocument::ResourceType type
 
 THelpWindow::THelpWindow() : QWidget(nullptr, Qt::Window) {
     setObjectName(QStringLiteral("frmHelp"));
-    SetAccessibleName(this, QStringLiteral("Help"));
+    setAccessibleName(QStringLiteral("Help"));
     setAttribute(Qt::WA_QuitOnClose, false);
     resize(960, 680);
 
     auto* toolbar = new QToolBar(this);
     toolbar->setObjectName(QStringLiteral("tbrHelp"));
     toolbar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    SetAccessibleName(toolbar, QStringLiteral("Help navigation"));
+    toolbar->setAccessibleName(QStringLiteral("Help navigation"));
     actBack =
         toolbar->addAction(style()->standardIcon(QStyle::SP_ArrowBack), QStringLiteral("Back"));
     actBack->setObjectName(QStringLiteral("actBack"));
@@ -133,10 +132,10 @@ THelpWindow::THelpWindow() : QWidget(nullptr, Qt::Window) {
 
     tabNavigation = new QTabWidget;
     tabNavigation->setObjectName(QStringLiteral("tabNavigation"));
-    SetAccessibleName(tabNavigation, QStringLiteral("Contents and index"));
+    tabNavigation->setAccessibleName(QStringLiteral("Contents and index"));
     tvwContents = new QTreeWidget;
     tvwContents->setObjectName(QStringLiteral("tvwContents"));
-    SetAccessibleName(tvwContents, QStringLiteral("Contents"));
+    tvwContents->setAccessibleName(QStringLiteral("Contents"));
     tvwContents->setHeaderHidden(true);
     tvwContents->setRootIsDecorated(true);
     tabNavigation->addTab(tvwContents, QStringLiteral("Contents"));
@@ -147,11 +146,11 @@ THelpWindow::THelpWindow() : QWidget(nullptr, Qt::Window) {
     auto* keywordLabel = new QLabel(QStringLiteral("Type the keyword to find:"));
     txtKeyword = new QLineEdit;
     txtKeyword->setObjectName(QStringLiteral("txtKeyword"));
-    SetAccessibleName(txtKeyword, QStringLiteral("Keyword to find"));
+    txtKeyword->setAccessibleName(QStringLiteral("Keyword to find"));
     keywordLabel->setBuddy(txtKeyword);
     lstIndex = new QListWidget;
     lstIndex->setObjectName(QStringLiteral("lstIndex"));
-    SetAccessibleName(lstIndex, QStringLiteral("Index"));
+    lstIndex->setAccessibleName(QStringLiteral("Index"));
     indexLayout->addWidget(keywordLabel);
     indexLayout->addWidget(txtKeyword);
     indexLayout->addWidget(lstIndex);
@@ -159,7 +158,7 @@ THelpWindow::THelpWindow() : QWidget(nullptr, Qt::Window) {
 
     browser = new TChmBrowser;
     browser->setObjectName(QStringLiteral("browser"));
-    SetAccessibleName(browser, QStringLiteral("Help topic"));
+    browser->setAccessibleName(QStringLiteral("Help topic"));
 
     auto* splitter = new QSplitter(Qt::Horizontal);
     splitter->setObjectName(QStringLiteral("splHelp"));

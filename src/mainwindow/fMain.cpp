@@ -4,7 +4,6 @@
 #include "config/fsetup.h"
 #include "help/HelpKey.h"
 #include "help/HtmlHelp.h"
-#include "mainwindow/Accessible.h"
 #include "mainwindow/ErrorBox.h"
 #include "mainwindow/GlobalHotkey.h"
 #include "mainwindow/ResultsList.h"
@@ -58,7 +57,7 @@ QToolButton* MakeButton(QWidget* parent, const char* name, const char* caption, 
     button->setObjectName(QLatin1String(name));
     button->setText(QString::fromUtf8(caption));
     button->setToolTip(QString::fromUtf8(hint));
-    SetAccessibleName(button, QString::fromUtf8(accessibleName));
+    button->setAccessibleName(QString::fromUtf8(accessibleName));
     button->setFixedSize(16, 16);
     button->setFocusPolicy(Qt::StrongFocus);
     return button;

@@ -3,7 +3,6 @@
 #include "base/AsciiCase.h"
 #include "base/AtomicFile.h"
 #include "base/ExecutablePath.h"
-#include "base/Folder.h"
 #include "base/PathParts.h"
 #include "search/Columns.h"
 #include "search/ProfileFile.h"
@@ -11,8 +10,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <set>
 #include <stdexcept>
+#include <sys/stat.h>
 
 TOptionsRec OptionsRec;
 
@@ -123,15 +124,21 @@ std::string SettingsPathForExecutable(const std::string& exePath) {
 }
 
 std::string FindSettingsFile(const std::string& exactPath) {
-    if (findaro::PathExists(exactPath))
+    struct stat st {};
+    if (::lstat(exactPath.c_str(), &st) == 0)
         return exactPath;
     const auto [folder, name] = findaro::SplitPath(exactPath);
     // Among several spellings the first in byte order wins, whatever order
     // the folder lists them in.
     std::string best;
-    for (const std::string& candidate : findaro::FolderNames(folder))
-        if (findaro::EqualsAsciiNoCase(candidate, name) && (best.empty() || candidate < best))
-            best = candidate;
+    if (DIR* dir = ::opendir(folder.c_str())) {
+        while (const dirent* entry = ::readdir(dir)) {
+            const std::string candidate = entry->d_name;
+            if (findaro::EqualsAsciiNoCase(candidate, name) && (best.empty() || candidate < best))
+                best = candidate;
+        }
+        ::closedir(dir);
+    }
     if (best.empty())
         return exactPath;
     return exactPath.substr(0, exactPath.size() - name.size()) + best;

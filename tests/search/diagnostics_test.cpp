@@ -1,7 +1,5 @@
 #include "search/Diagnostics.h"
 
-#include "PortableEnv.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -58,7 +56,7 @@ TEST(DiagnosticsLog, TimeStampIsLocalTime) {
     // A zone 5:45 east of UTC, so that local and universal time differ in the minutes.
     const char* old = getenv("TZ");
     const std::string saved = old ? old : "";
-    testenv::Set("TZ", "XYZ-5:45");
+    setenv("TZ", "XYZ-5:45", 1);
     tzset();
 
     const std::string before = LocalHourMinute();
@@ -66,9 +64,9 @@ TEST(DiagnosticsLog, TimeStampIsLocalTime) {
     const std::string after = LocalHourMinute();
 
     if (old)
-        testenv::Set("TZ", saved);
+        setenv("TZ", saved.c_str(), 1);
     else
-        testenv::Unset("TZ");
+        unsetenv("TZ");
     tzset();
 
     ASSERT_TRUE(std::regex_match(stamp, std::regex(R"(\d\d:\d\d:\d\d\.\d\d\d)"))) << stamp;

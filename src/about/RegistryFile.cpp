@@ -1,4 +1,4 @@
-#include "about/posix/RegistryFile.h"
+#include "about/RegistryFile.h"
 
 #include "base/AtomicFile.h"
 

@@ -1,3 +1,0 @@
-#pragma once
-// The LDAP client of this platform: OpenLDAP's libldap.
-#include <ldap.h>

@@ -1,4 +1,0 @@
-// Qt's desktop services hand addresses to the desktop's opener themselves.
-#include "mainwindow/WebAddress.h"
-
-void InstallWebAddressOpener() {}
