@@ -471,9 +471,18 @@ TEST_F(FindaroOnDesktop, SetupPicksAColumnAndAContainerForTheNextSearch) {
         key("shift+Tab");
     for (const char* k : {"Left", "Left", "Tab", "Tab", "Tab", "space"})
         key(k);
-    // Past Disconnect into the tree: the root, its last child (Staff), that
-    // expanded, and its first child (Sales); then ">>".
-    for (const char* k : {"Tab", "Tab", "Home", "Right", "End", "Right", "Right", "Tab", "space"})
+    // Past Disconnect into the tree: the root expanded, Staff found by typing
+    // its name (the server's order of a level is its own, so no position is
+    // assumed), Staff expanded and its child Sales typed; then ">>". The
+    // pauses keep the two names apart for the tree's type-ahead search.
+    for (const char* k : {"Tab", "Tab", "Home", "Right"})
+        key(k);
+    std::this_thread::sleep_for(800ms);
+    type("Staff");
+    key("Right");
+    std::this_thread::sleep_for(800ms);
+    type("Sales");
+    for (const char* k : {"Tab", "space"})
         key(k);
     // The stored container goes: the list's first line, then "<<" before it.
     // From there the list, About and OK.
