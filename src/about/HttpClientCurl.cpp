@@ -2,9 +2,13 @@
 #include "about/HttpClient.h"
 
 #include <curl/curl.h>
-#include <netdb.h>
 
+#ifdef _WIN32
+#include <winsock2.h>
+#else
 #include <cerrno>
+#include <netdb.h>
+#endif
 #include <memory>
 #include <mutex>
 
@@ -12,6 +16,16 @@ const char* const HttpAccept = "text/html, */*";
 const char* const HttpUserAgent = "Mozilla/3.0 (compatible; Indy Library)";
 
 namespace {
+
+// The socket layer's own codes for a name that does not exist and a refused
+// connection, as curl's CURLINFO_OS_ERRNO reports its other failures.
+#ifdef _WIN32
+constexpr int HostNotFoundCode = WSAHOST_NOT_FOUND;
+constexpr int ConnectionRefusedCode = WSAECONNREFUSED;
+#else
+constexpr int HostNotFoundCode = HOST_NOT_FOUND;
+constexpr int ConnectionRefusedCode = ECONNREFUSED;
+#endif
 
 struct CurlDeleter {
     void operator()(CURL* c) const { curl_easy_cleanup(c); }
@@ -155,10 +169,9 @@ class CurlHttpClient : public IHttpClient {
             break;
         case CURLE_COULDNT_RESOLVE_HOST:
         case CURLE_COULDNT_RESOLVE_PROXY:
-            // The resolver's own code for a name that does not exist.
-            throw THttpSocketError(detail, HOST_NOT_FOUND);
+            throw THttpSocketError(detail, HostNotFoundCode);
         case CURLE_COULDNT_CONNECT:
-            throw THttpSocketError(detail, osErrno ? int(osErrno) : ECONNREFUSED);
+            throw THttpSocketError(detail, osErrno ? int(osErrno) : ConnectionRefusedCode);
         case CURLE_SEND_ERROR:
         case CURLE_RECV_ERROR:
             if (osErrno)

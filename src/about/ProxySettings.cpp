@@ -1,9 +1,8 @@
 #include "about/ProxySettings.h"
 
-#include "about/RegistryFile.h"
+#include "about/ProxyStore.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <limits>
 
 TProxyRec ProxyRec;
@@ -12,21 +11,16 @@ const char* const ProxySettingsKey = "HKEY_CURRENT_USER\\Software\\Quillmere\\Pr
 
 namespace {
 
-std::string& PathOverride() {
-    static std::string path;
-    return path;
-}
-
-bool ReadInteger(const TRegistryKeyFile& key, const char* name, int32_t& field) {
-    std::optional<RegValue> v = key.Value(name);
+bool ReadInteger(const RegLookup& key, const char* name, int32_t& field) {
+    std::optional<RegValue> v = key(name);
     if (!v || v->type != RegType::Dword)
         return false;
     field = static_cast<int32_t>(v->dword);
     return true;
 }
 
-bool ReadText(const TRegistryKeyFile& key, const char* name, std::string& field) {
-    std::optional<RegValue> v = key.Value(name);
+bool ReadText(const RegLookup& key, const char* name, std::string& field) {
+    std::optional<RegValue> v = key(name);
     if (!v) {
         field.clear();
         return true;
@@ -39,44 +33,23 @@ bool ReadText(const TRegistryKeyFile& key, const char* name, std::string& field)
 
 } // namespace
 
-std::string ProxySettingsFilePath() {
-    if (!PathOverride().empty())
-        return PathOverride();
-    std::string base;
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    // A relative value is invalid and to be ignored.
-    if (xdg && xdg[0] == '/') {
-        base = xdg;
-    } else {
-        const char* home = std::getenv("HOME");
-        base = std::string(home ? home : "") + "/.config";
-    }
-    return base + "/Quillmere/ProxySettings.reg";
-}
-
-void SetProxySettingsFilePath(const std::string& path) {
-    PathOverride() = path;
-}
-
 void LoadProxySettings(TProxyRec& rec) {
-    TRegistryKeyFile key;
-    if (!key.Open(ProxySettingsFilePath(), ProxySettingsKey))
-        return;
-    // In this order; the first failure ends the reading.
-    (void)(ReadInteger(key, "ProxyEnabled", rec.ProxyEnabled) &&
-           ReadText(key, "ProxyServer", rec.ProxyServer) &&
-           ReadInteger(key, "ProxyPort", rec.ProxyPort) &&
-           ReadText(key, "ProxyUser", rec.ProxyUser) &&
-           ReadText(key, "ProxyPassword", rec.ProxyPassword));
+    ReadProxyStore([&rec](const RegLookup& key) {
+        // In this order; the first failure ends the reading.
+        (void)(ReadInteger(key, "ProxyEnabled", rec.ProxyEnabled) &&
+               ReadText(key, "ProxyServer", rec.ProxyServer) &&
+               ReadInteger(key, "ProxyPort", rec.ProxyPort) &&
+               ReadText(key, "ProxyUser", rec.ProxyUser) &&
+               ReadText(key, "ProxyPassword", rec.ProxyPassword));
+    });
 }
 
 void SaveProxySettings(const TProxyRec& rec) {
-    WriteRegistryValues(ProxySettingsFilePath(), ProxySettingsKey,
-                        {{"ProxyEnabled", RegValue::Dword(static_cast<uint32_t>(rec.ProxyEnabled))},
-                         {"ProxyServer", RegValue::String(rec.ProxyServer)},
-                         {"ProxyPort", RegValue::Dword(static_cast<uint32_t>(rec.ProxyPort))},
-                         {"ProxyUser", RegValue::String(rec.ProxyUser)},
-                         {"ProxyPassword", RegValue::String(rec.ProxyPassword)}});
+    WriteProxyStore({{"ProxyEnabled", RegValue::Dword(static_cast<uint32_t>(rec.ProxyEnabled))},
+                     {"ProxyServer", RegValue::String(rec.ProxyServer)},
+                     {"ProxyPort", RegValue::Dword(static_cast<uint32_t>(rec.ProxyPort))},
+                     {"ProxyUser", RegValue::String(rec.ProxyUser)},
+                     {"ProxyPassword", RegValue::String(rec.ProxyPassword)}});
 }
 
 int32_t ProxyPortFromText(const std::string& text) {

@@ -1,9 +1,9 @@
 #pragma once
 // The proxy through which the update check reaches the web server, kept per
-// user. The registry key Software\Quillmere\ProxySettings of the current user
-// is, here, the file ProxySettings.reg in $XDG_CONFIG_HOME/Quillmere
-// (~/.config/Quillmere without the variable), because it holds a password:
-// mode 0600 in a folder of mode 0700.
+// user in the registry key Software\Quillmere\ProxySettings of the current
+// user. Outside Windows the key is the file ProxySettings.reg in
+// $XDG_CONFIG_HOME/Quillmere (~/.config/Quillmere without the variable),
+// mode 0600 in a folder of mode 0700, because it holds a password.
 
 #include <cstdint>
 #include <string>
@@ -20,10 +20,11 @@ extern TProxyRec ProxyRec;
 
 extern const char* const ProxySettingsKey; // HKEY_CURRENT_USER\Software\Quillmere\ProxySettings
 
-// The file that stands for the key, unless SetProxySettingsFilePath chose
-// another (tests).
-std::string ProxySettingsFilePath();
-void SetProxySettingsFilePath(const std::string& path); // empty: back to the default
+// Where the values are kept, unless SetProxySettingsLocation chose another
+// place (tests): the file that stands for the key, or on Windows the key's
+// path under HKEY_CURRENT_USER.
+std::string ProxySettingsLocation();
+void SetProxySettingsLocation(const std::string& location); // empty: back to the default
 
 // Reads the values in order into `rec`. A missing text value reads as empty;
 // a missing key, a missing or non-DWORD integer or a text of another type ends

@@ -1,6 +1,7 @@
 #include "about/fProxySettings.h"
 
 #include "about/DialogPlacement.h"
+#include "mainwindow/Accessible.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -18,7 +19,7 @@ QLineEdit* AddEdit(QWidget* group, QLabel*& label, const char* caption, const ch
     edit->setObjectName(QLatin1String(name));
     edit->setGeometry(80, top, 150, 19);
     label->setBuddy(edit); // the label names the edit for screen readers
-    edit->setAccessibleName(label->text());
+    SetAccessibleName(edit, label->text());
     return edit;
 }
 

@@ -2,6 +2,7 @@
 
 #include "about/DialogPlacement.h"
 #include "about/fProxySettings.h"
+#include "mainwindow/Accessible.h"
 #include "mainwindow/ErrorBox.h"
 #include "search/Settings.h"
 
@@ -83,10 +84,10 @@ TfrmAbout::TfrmAbout(QWidget* mainWindow)
     for (QLabel* field : {lblAppName, lblVersion, lblCopyRight, lblURL})
         field->setAlignment(Qt::AlignLeft | Qt::AlignTop); // on the captions' lines
     // What a screen reader says for the values, which have no buddy to name them.
-    lblAppName->setAccessibleName(QStringLiteral("Application Name"));
-    lblVersion->setAccessibleName(QStringLiteral("Version"));
-    lblCopyRight->setAccessibleName(QStringLiteral("Copyright"));
-    lblURL->setAccessibleName(QStringLiteral("Website"));
+    SetAccessibleName(lblAppName, QStringLiteral("Application Name"));
+    SetAccessibleName(lblVersion, QStringLiteral("Version"));
+    SetAccessibleName(lblCopyRight, QStringLiteral("Copyright"));
+    SetAccessibleName(lblURL, QStringLiteral("Website"));
     QPalette blue = lblURL->palette();
     blue.setColor(QPalette::WindowText, Qt::blue);
     lblURL->setPalette(blue);
@@ -100,8 +101,8 @@ TfrmAbout::TfrmAbout(QWidget* mainWindow)
     grpDetails->setGeometry(131, 12, 293, 66);
     lblStatus = AddField(grpDetails, "lblStatus", {4, 14, 278, 16});
     lblStatus2 = AddField(grpDetails, "lblStatus2", {4, 37, 201, 16});
-    lblStatus->setAccessibleName(QStringLiteral("Update status"));
-    lblStatus2->setAccessibleName(QStringLiteral("Update verdict"));
+    SetAccessibleName(lblStatus, QStringLiteral("Update status"));
+    SetAccessibleName(lblStatus2, QStringLiteral("Update verdict"));
     cmdDownload = AddButton(grpDetails, "cmdDownload", "Download", {207, 34, 80, 23});
     cmdDownload->hide();
 

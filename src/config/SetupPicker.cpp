@@ -6,8 +6,6 @@
 #include "directory/DcLocator.h"
 #include "directory/LdapBrowser.h"
 
-#include <ldap.h>
-
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -42,7 +40,7 @@ std::string ToUtf8(const QString& text) {
 }
 
 QString LdapText(int32_t code) {
-    return QString::fromUtf8(ldap_err2string(code));
+    return FromUtf8(LdapResultText(code));
 }
 
 } // namespace
@@ -93,8 +91,7 @@ void TfrmSetup::cmdConnectClick() {
     // Below a domain's root the server refers to its other partitions; chased,
     // those references fail without a bind of their own and take the whole
     // listing with them. The tree shows the objects of this server only.
-    if (browser_->Connection)
-        ldap_set_option(browser_->Connection.get(), LDAP_OPT_REFERRALS, LDAP_OPT_OFF);
+    browser_->SetReferrals(false);
     if (const int32_t rc = browser_->Bind(); rc != 0) {
         ShowPickerError(QStringLiteral("%1 did not accept your logon (%2). Check that you have a "
                                        "valid Kerberos ticket for the domain (klist, kinit), then "

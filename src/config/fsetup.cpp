@@ -2,6 +2,7 @@
 
 #include "config/SpinEdit.h"
 #include "directory/LdapBrowser.h"
+#include "mainwindow/Accessible.h"
 #include "search/Columns.h"
 #include "search/Diagnostics.h"
 
@@ -197,7 +198,7 @@ QWidget* TfrmSetup::BuildContainersPage() {
     optCurrentDomain->setChecked(true);
     txtDomainName = Named(new QLineEdit, "txtDomainName");
     txtDomainName->setMinimumWidth(141);
-    txtDomainName->setAccessibleName(QStringLiteral("Domain name"));
+    SetAccessibleName(txtDomainName, QStringLiteral("Domain name"));
     cmdConnect = MakeButton("Connect", "cmdConnect", {70, 20});
     cmdDisconnect = MakeButton("Disconnect", "cmdDisconnect", {70, 20});
     auto* connectedLabel = Named(new QLabel(QStringLiteral("Connected To :")), "Label3");
@@ -218,8 +219,8 @@ QWidget* TfrmSetup::BuildContainersPage() {
     treeLabel->setBuddy(tvwDomain);
     cmdAdd = MakeButton(">>", "cmdAdd", {22, 22});
     cmdDelete = MakeButton("<<", "cmdDelete", {22, 22});
-    cmdAdd->setAccessibleName(QStringLiteral("Add container"));
-    cmdDelete->setAccessibleName(QStringLiteral("Remove container"));
+    SetAccessibleName(cmdAdd, QStringLiteral("Add container"));
+    SetAccessibleName(cmdDelete, QStringLiteral("Remove container"));
     auto* listLabel =
         Named(new QLabel(QStringLiteral("These containers will be searched :")), "Label5");
     lstContainers = Named(new QListWidget, "lstContainers");

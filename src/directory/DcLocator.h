@@ -28,15 +28,23 @@ inline constexpr uint32_t NoSuchDomain = 1355;
 // dcName with "\\\\host.dns.name" and returns 0.
 uint32_t LocateDomainController(const char* domainName, uint32_t flags, std::string& dcName);
 
-// The system's message text for a Windows error code that the locator returns.
+// The system's message text for a Windows error code that the locator
+// returns (on Linux the Windows wording of the codes above).
 std::string WindowsErrorText(uint32_t code);
+
+// After a failed search for domainName's controllers (null or empty: the
+// workstation's own domain): whether DNS lists controllers for it, so that
+// the failure is a network matter rather than the name's. firstDomain gets
+// the DNS domain the name stood for, when the backend knows it.
+bool ControllersListed(const char* domainName, std::string& firstDomain);
 
 // Removes every pair of consecutive backslashes.
 std::string RemoveBackslashPairs(const std::string& name);
 
-// The steps of the locator, each usable on its own. The ordering and the
-// name rules are portable; the resolver and socket calls below them are the
-// platform backend's (DcLocatorResolv.cpp here).
+// The steps of the Linux locator, each usable on its own. The ordering and
+// the name rules are portable; the resolver and socket calls below them are
+// the Linux backend's (linux/DcLocatorResolv.cpp). On Windows the system's
+// locator does all of this.
 
 struct SrvRecord {
     uint16_t priority = 0;

@@ -4,8 +4,6 @@
 
 #include "base/AsciiCase.h"
 
-#include <ldap.h>
-
 using findaro::EqualsAsciiNoCase;
 using namespace findaro::ldapsession;
 
@@ -17,19 +15,6 @@ bool firstValue(struct berval** values, std::string& text) {
         return false;
     text.assign(values[0]->bv_val, values[0]->bv_len);
     return true;
-}
-
-// The unescaped value of the DN's first RDN ("Smith, John" for
-// "CN=Smith\\, John,OU=Sales,..."), or the DN itself when it does not parse.
-std::string firstRdnValue(const std::string& dn) {
-    LDAPDN parsed = nullptr;
-    if (ldap_str2dn(dn.c_str(), &parsed, LDAP_DN_FORMAT_LDAPV3) != LDAP_SUCCESS)
-        return dn;
-    DnPtr owner(parsed);
-    if (parsed == nullptr || parsed[0] == nullptr || parsed[0][0] == nullptr)
-        return dn;
-    const struct berval& value = parsed[0][0]->la_value;
-    return std::string(value.bv_val, value.bv_len);
 }
 } // namespace
 
@@ -110,4 +95,16 @@ int32_t TQMLDAPBrowse::ReadRootDSE(std::vector<std::string>& names,
     });
     SearchResult.reset();
     return 0;
+}
+
+int32_t TQMLDAPBrowse::SetReferrals(bool chase) {
+    if (!Connection)
+        return kNoHandle;
+    // A switch, not a pointer to a number (see TQMLDAP::SetReferrals).
+    return ldap_set_option(Connection.get(), LDAP_OPT_REFERRALS, chase ? LDAP_OPT_ON : LDAP_OPT_OFF);
+}
+
+std::string LdapResultText(int32_t code) {
+    const char* text = ldap_err2string(code);
+    return text != nullptr ? text : std::string();
 }

@@ -18,6 +18,9 @@ class TQMLDAPBrowse : public TLdapSession {
     int32_t SetBaseDN(const std::string& dn);
     int32_t ListChildren(std::vector<std::string>& names, std::vector<std::string>& dns);
     int32_t ReadRootDSE(std::vector<std::string>& names, std::vector<std::string>& values);
+    // Off: the reads list this server's objects only, without chasing the
+    // references to other partitions.
+    int32_t SetReferrals(bool chase);
 
     TLdapMessage SearchResult; // the answer being read; empty outside the reads
     bool Partial = false;
@@ -27,3 +30,6 @@ class TQMLDAPBrowse : public TLdapSession {
   private:
     bool Read(const char* base, int scope, char** attributes);
 };
+
+// The LDAP client's text for a result code.
+std::string LdapResultText(int32_t code);

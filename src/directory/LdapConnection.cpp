@@ -2,8 +2,6 @@
 
 #include "directory/LdapSession.h"
 
-#include <ldap.h>
-
 #include <optional>
 
 using namespace findaro::ldapsession;
@@ -157,12 +155,7 @@ std::string TQMLDAP::ErrorText() const {
 }
 
 std::string TQMLDAP::DiagnosticText() const {
-    if (!Connection)
-        return {};
-    char* raw = nullptr;
-    ldap_get_option(Connection.get(), LDAP_OPT_DIAGNOSTIC_MESSAGE, &raw);
-    MemPtr text(raw);
-    return text ? std::string(text.get()) : std::string();
+    return diagnosticText(Connection.get());
 }
 
 int32_t TQMLDAP::Unbind() {

@@ -5,7 +5,8 @@
 
 #include "directory/LdapHandle.h"
 
-#include <ldap.h>
+// The platform's LDAP client header (the backend folder's LdapApi.h).
+#include "LdapApi.h"
 
 #include <cstdint>
 #include <functional>
@@ -25,14 +26,10 @@ struct BerFree {
 struct ValuesFree {
     void operator()(struct berval** v) const { ldap_value_free_len(v); }
 };
-struct DnFree {
-    void operator()(LDAPDN dn) const { ldap_dnfree(dn); }
-};
 
 using MemPtr = std::unique_ptr<char, MemFree>;
 using BerPtr = std::unique_ptr<BerElement, BerFree>;
 using ValuesPtr = std::unique_ptr<struct berval*, ValuesFree>;
-using DnPtr = std::unique_ptr<LDAPAVA**, DnFree>;
 
 // Result code used when an operation finds no connection handle to work on.
 inline constexpr int32_t kNoHandle = -1;
@@ -51,15 +48,15 @@ inline constexpr int kBindWaitSeconds = 10;
 // created, else the ldap_connect result.
 int32_t connectHost(TLdapHandle& connection, const std::string& host);
 
-// Binds as the logged-on user through SASL (libldap's configured mechanism,
-// else GSSAPI with the user's Kerberos ticket); no password is involved.
-// Referrals followed later bind their connections the same way.
+// Binds as the logged-on user (the backend's single sign-on: a Kerberos
+// ticket); no password held by the program is involved. Referrals followed
+// later bind their connections the same way.
 int32_t bindAsUser(LDAP* handle);
 
 // Watches one search that chases referrals on a connection bound as the
-// user: the referred connections are bound so too, and a refused bind is kept
-// as the search's outcome. On an anonymous connection they stay anonymous, as
-// the first.
+// user: a referred connection that could not be bound as the user, or a
+// reference none of whose servers could be reached, is the search's failure.
+// On an anonymous connection referred connections stay anonymous, as the first.
 class TReferralWatch {
   public:
     TReferralWatch(LDAP* handle, bool bound);
@@ -69,19 +66,13 @@ class TReferralWatch {
 
     // LDAP_SUCCESS; the code of the first referred bind that was refused; or
     // LDAP_SERVER_DOWN when a reference in `answer` named no server that
-    // could be reached (libldap drops those and would report a success).
+    // could be reached.
     int32_t Outcome(LDAPMessage* answer) const;
 
-    // What the rebind procedure learns while the search runs.
-    struct TReferred {
-        int32_t Refused = 0;
-        std::vector<std::string> Reached; // "host:port" of each referred connection
-    };
+    struct TState; // the backend's
 
   private:
-    LDAP* handle_;
-    bool bound_;
-    TReferred referred_;
+    std::unique_ptr<TState> state_;
 };
 
 // bindAsUser, ended after `seconds` whatever it waits for (LDAP_TIMEOUT);
@@ -106,5 +97,13 @@ void forEachAttribute(LDAP* handle, LDAPMessage* entry,
 
 // The entry's DN as the client gives it, or empty.
 std::string entryDn(LDAP* handle, LDAPMessage* entry);
+
+// The unescaped value of the DN's first RDN ("Smith, John" for
+// "CN=Smith\\, John,OU=Sales,..."), or the DN itself when it does not parse.
+std::string firstRdnValue(const std::string& dn);
+
+// The server's (or the authentication layer's) own words on the last
+// failure on `handle`; empty when there are none.
+std::string diagnosticText(LDAP* handle);
 
 } // namespace findaro::ldapsession

@@ -1,6 +1,7 @@
 #include "help/HelpWindow.h"
 
 #include "help/Sitemap.h"
+#include "mainwindow/Accessible.h"
 
 #include <QAction>
 #include <QApplication>
@@ -107,14 +108,14 @@ void TChmBrowser::doSetSource(const QUrl& name, QTextDocument::ResourceType type
 
 THelpWindow::THelpWindow() : QWidget(nullptr, Qt::Window) {
     setObjectName(QStringLiteral("frmHelp"));
-    setAccessibleName(QStringLiteral("Help"));
+    SetAccessibleName(this, QStringLiteral("Help"));
     setAttribute(Qt::WA_QuitOnClose, false);
     resize(960, 680);
 
     auto* toolbar = new QToolBar(this);
     toolbar->setObjectName(QStringLiteral("tbrHelp"));
     toolbar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    toolbar->setAccessibleName(QStringLiteral("Help navigation"));
+    SetAccessibleName(toolbar, QStringLiteral("Help navigation"));
     actBack =
         toolbar->addAction(style()->standardIcon(QStyle::SP_ArrowBack), QStringLiteral("Back"));
     actBack->setObjectName(QStringLiteral("actBack"));
@@ -132,10 +133,10 @@ THelpWindow::THelpWindow() : QWidget(nullptr, Qt::Window) {
 
     tabNavigation = new QTabWidget;
     tabNavigation->setObjectName(QStringLiteral("tabNavigation"));
-    tabNavigation->setAccessibleName(QStringLiteral("Contents and index"));
+    SetAccessibleName(tabNavigation, QStringLiteral("Contents and index"));
     tvwContents = new QTreeWidget;
     tvwContents->setObjectName(QStringLiteral("tvwContents"));
-    tvwContents->setAccessibleName(QStringLiteral("Contents"));
+    SetAccessibleName(tvwContents, QStringLiteral("Contents"));
     tvwContents->setHeaderHidden(true);
     tvwContents->setRootIsDecorated(true);
     tabNavigation->addTab(tvwContents, QStringLiteral("Contents"));
@@ -146,11 +147,11 @@ THelpWindow::THelpWindow() : QWidget(nullptr, Qt::Window) {
     auto* keywordLabel = new QLabel(QStringLiteral("Type the keyword to find:"));
     txtKeyword = new QLineEdit;
     txtKeyword->setObjectName(QStringLiteral("txtKeyword"));
-    txtKeyword->setAccessibleName(QStringLiteral("Keyword to find"));
+    SetAccessibleName(txtKeyword, QStringLiteral("Keyword to find"));
     keywordLabel->setBuddy(txtKeyword);
     lstIndex = new QListWidget;
     lstIndex->setObjectName(QStringLiteral("lstIndex"));
-    lstIndex->setAccessibleName(QStringLiteral("Index"));
+    SetAccessibleName(lstIndex, QStringLiteral("Index"));
     indexLayout->addWidget(keywordLabel);
     indexLayout->addWidget(txtKeyword);
     indexLayout->addWidget(lstIndex);
@@ -158,7 +159,7 @@ THelpWindow::THelpWindow() : QWidget(nullptr, Qt::Window) {
 
     browser = new TChmBrowser;
     browser->setObjectName(QStringLiteral("browser"));
-    browser->setAccessibleName(QStringLiteral("Help topic"));
+    SetAccessibleName(browser, QStringLiteral("Help topic"));
 
     auto* splitter = new QSplitter(Qt::Horizontal);
     splitter->setObjectName(QStringLiteral("splHelp"));

@@ -1,32 +1,15 @@
 #include "mainwindow/SingleInstance.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <QLocalSocket>
-#include <QStandardPaths>
-
-namespace {
-QString RuntimeDirectory(const QString& directory) {
-    if (!directory.isEmpty())
-        return directory;
-    QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    return dir.isEmpty() ? QDir::tempPath() : dir;
-}
-} // namespace
 
 QString SingleInstanceName() {
     return QFileInfo(QCoreApplication::applicationFilePath()).fileName().toUpper();
 }
 
 TSingleInstance::TSingleInstance(const QString& name, const QString& directory)
-    : lockPath_(RuntimeDirectory(directory) + QLatin1Char('/') + name + QStringLiteral(".lock")),
-      socketPath_(RuntimeDirectory(directory) + QLatin1Char('/') + name +
-                  QStringLiteral(".socket")),
-      lock_(lockPath_) {
-    // A running instance's lock never goes stale by age; only a lock left by
-    // a process that no longer exists is taken over.
-    lock_.setStaleLockTime(0);
+    : lock_(name, directory) {
     server_.setSocketOptions(QLocalServer::UserAccessOption);
     connect(&server_, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* peer = server_.nextPendingConnection()) {
@@ -39,24 +22,27 @@ TSingleInstance::TSingleInstance(const QString& name, const QString& directory)
 }
 
 bool TSingleInstance::Acquire() {
-    if (!lock_.tryLock(0)) {
-        if (lock_.error() == QLockFile::LockFailedError) {
-            AskFirstInstance();
-            return false;
-        }
-        // The runtime directory is unusable: run without the guard rather
-        // than not at all.
+    switch (lock_.TryLock()) {
+    case TInstanceLock::EResult::HeldElsewhere:
+        AskFirstInstance();
+        return false;
+    case TInstanceLock::EResult::Unavailable:
+        // The lock cannot be had at all: run without the guard rather than
+        // not at all.
         return true;
+    case TInstanceLock::EResult::Acquired:
+        break;
     }
-    // We hold the lock, so a socket file left here is a dead instance's.
-    QLocalServer::removeServer(socketPath_);
-    server_.listen(socketPath_);
+    // We hold the lock, so a socket file left behind is a dead instance's.
+    QLocalServer::removeServer(SocketPath());
+    server_.listen(SocketPath());
     return true;
 }
 
 void TSingleInstance::AskFirstInstance() {
+    AllowFirstInstanceForward();
     QLocalSocket socket;
-    socket.connectToServer(socketPath_);
+    socket.connectToServer(SocketPath());
     if (socket.waitForConnected(1000)) {
         socket.write("\n");
         socket.waitForBytesWritten(1000);

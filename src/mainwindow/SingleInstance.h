@@ -1,15 +1,16 @@
 #pragma once
+#include "mainwindow/InstanceLock.h"
+
 #include <QLocalServer>
-#include <QLockFile>
 #include <QObject>
 #include <QString>
 
 #include <functional>
 
-// One running program per user. The first start holds a lock file named after
-// the executable and listens on a local socket beside it in the user's runtime
-// directory; a later start connects to that socket, which asks the first to
-// come forward, and then ends.
+// One running program per user. The first start holds a lock named after the
+// executable (a lock file in the user's runtime directory, a named mutex on
+// Windows) and listens on a local socket or pipe; a later start connects to
+// it, which asks the first to come forward, and then ends.
 class TSingleInstance : public QObject {
     Q_OBJECT
   public:
@@ -23,15 +24,14 @@ class TSingleInstance : public QObject {
     // Run in the first instance for every later start.
     std::function<void()> ComeForward;
 
-    QString LockPath() const { return lockPath_; }
-    QString SocketPath() const { return socketPath_; }
+    // The lock file's path, or the mutex's name.
+    QString LockPath() const { return lock_.Name(); }
+    QString SocketPath() const { return lock_.ChannelName(); }
 
   private:
     void AskFirstInstance();
 
-    QString lockPath_;
-    QString socketPath_;
-    QLockFile lock_;
+    TInstanceLock lock_;
     QLocalServer server_;
 };
 

@@ -5,6 +5,7 @@
 #include "mainwindow/ErrorBox.h"
 #include "mainwindow/FindaroApplication.h"
 #include "mainwindow/SingleInstance.h"
+#include "mainwindow/WebAddress.h"
 #include "mainwindow/fMain.h"
 #include "search/Settings.h"
 
@@ -68,6 +69,7 @@ int RunFindaro(int argc, char** argv) {
         QApplication::setQuitOnLastWindowClosed(false);
         // F1 in any window asks for the help topic of what has the focus.
         InstallHelpKey();
+        InstallWebAddressOpener();
 
         // A later start asks the running one to come forward and ends before
         // it adds a tray icon of its own.

@@ -4,6 +4,7 @@
 #include "config/fsetup.h"
 #include "help/HelpKey.h"
 #include "help/HtmlHelp.h"
+#include "mainwindow/Accessible.h"
 #include "mainwindow/ErrorBox.h"
 #include "mainwindow/GlobalHotkey.h"
 #include "mainwindow/ResultsList.h"
@@ -57,7 +58,7 @@ QToolButton* MakeButton(QWidget* parent, const char* name, const char* caption, 
     button->setObjectName(QLatin1String(name));
     button->setText(QString::fromUtf8(caption));
     button->setToolTip(QString::fromUtf8(hint));
-    button->setAccessibleName(QString::fromUtf8(accessibleName));
+    SetAccessibleName(button, QString::fromUtf8(accessibleName));
     button->setFixedSize(16, 16);
     button->setFocusPolicy(Qt::StrongFocus);
     return button;

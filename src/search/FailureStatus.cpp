@@ -4,7 +4,6 @@
 #include "directory/DcLocator.h"
 
 #include <algorithm>
-#include <vector>
 
 bool IsTicketProblem(const std::string& diagnostic) {
     // The words of the Kerberos library (MIT and Heimdal) for a cache that is
@@ -26,21 +25,16 @@ bool IsTicketProblem(const std::string& diagnostic) {
 }
 
 std::string NoServerStatus(const std::string& domainName) {
-    std::vector<std::string> domains;
-    const uint32_t rc = DomainsToQuery(domainName.empty() ? nullptr : domainName.c_str(),
-                                       ResolverSearchList(), domains);
+    std::string firstDomain;
+    const bool listed =
+        ControllersListed(domainName.empty() ? nullptr : domainName.c_str(), firstDomain);
     std::string named = domainName;
     if (named.empty())
-        named = domains.empty() ? std::string("this computer's domain") : domains.front();
+        named = firstDomain.empty() ? std::string("this computer's domain") : firstDomain;
     // Controllers listed in DNS that do not answer are a network matter; no
     // controllers at all are a matter of the domain's name.
-    if (rc == 0) {
-        for (const std::string& domain : domains) {
-            std::vector<SrvRecord> records;
-            if (QueryDcSrvRecords(domain, records) == 0)
-                return "no domain controller of " + named + " answers: check the network";
-        }
-    }
+    if (listed)
+        return "no domain controller of " + named + " answers: check the network";
     return "no domain controller found for " + named + ": check " +
            (domainName.empty() ? "the DNS settings" : "DomainName");
 }

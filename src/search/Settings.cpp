@@ -3,6 +3,7 @@
 #include "base/AsciiCase.h"
 #include "base/AtomicFile.h"
 #include "base/ExecutablePath.h"
+#include "base/Folder.h"
 #include "base/PathParts.h"
 #include "search/Columns.h"
 #include "search/ProfileFile.h"
@@ -10,10 +11,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <dirent.h>
 #include <set>
 #include <stdexcept>
-#include <sys/stat.h>
 
 TOptionsRec OptionsRec;
 
@@ -124,21 +123,15 @@ std::string SettingsPathForExecutable(const std::string& exePath) {
 }
 
 std::string FindSettingsFile(const std::string& exactPath) {
-    struct stat st {};
-    if (::lstat(exactPath.c_str(), &st) == 0)
+    if (findaro::PathExists(exactPath))
         return exactPath;
     const auto [folder, name] = findaro::SplitPath(exactPath);
     // Among several spellings the first in byte order wins, whatever order
     // the folder lists them in.
     std::string best;
-    if (DIR* dir = ::opendir(folder.c_str())) {
-        while (const dirent* entry = ::readdir(dir)) {
-            const std::string candidate = entry->d_name;
-            if (findaro::EqualsAsciiNoCase(candidate, name) && (best.empty() || candidate < best))
-                best = candidate;
-        }
-        ::closedir(dir);
-    }
+    for (const std::string& candidate : findaro::FolderNames(folder))
+        if (findaro::EqualsAsciiNoCase(candidate, name) && (best.empty() || candidate < best))
+            best = candidate;
     if (best.empty())
         return exactPath;
     return exactPath.substr(0, exactPath.size() - name.size()) + best;

@@ -1,9 +1,10 @@
 #pragma once
-// Helpers for the About box's widget tests: a scratch proxy file, a driver
+// Helpers for the About box's widget tests: a scratch proxy store, a driver
 // for the modal windows a step opens, and a recorder of the addresses handed
 // to the browser.
 
 #include "about/ProxySettings.h"
+#include "about/ProxyStore.h"
 #include "about/fabout.h"
 #include "mainwindow/gui_test_support.h" // ShownBox
 
@@ -16,11 +17,15 @@
 #include <QUrl>
 
 #include <deque>
-#include <fstream>
 #include <functional>
 #include <memory>
-#include <sstream>
+#include <optional>
 #include <vector>
+
+// Where a test keeps its proxy values (inside `folder` where they are a
+// file), and how that place is removed again; one per platform.
+std::string ScratchProxyLocation(const QString& folder);
+void RemoveScratchProxyLocation(const std::string& location);
 
 // Each showing of a modal window is handed to the next queued action; message
 // boxes with no action left are recorded and closed.
@@ -85,23 +90,30 @@ class UrlRecorder : public QObject {
     void open(const QUrl& url) { opened << url.toString(); }
 };
 
-// The proxy file of one test, absent unless written.
+// The proxy store of one test, empty unless written: a scratch file, or on
+// Windows a scratch key of the current user's registry.
 class ProxyFileScope {
   public:
-    ProxyFileScope() {
-        path = dir_.filePath(QStringLiteral("Quillmere/ProxySettings.reg")).toStdString();
-        SetProxySettingsFilePath(path);
+    ProxyFileScope() : location_(ScratchProxyLocation(dir_.path())) {
+        SetProxySettingsLocation(location_);
         ProxyRec = TProxyRec{};
     }
-    ~ProxyFileScope() { SetProxySettingsFilePath({}); }
-    std::string Text() const {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream s;
-        s << in.rdbuf();
-        return s.str();
+    ~ProxyFileScope() {
+        SetProxySettingsLocation({});
+        RemoveScratchProxyLocation(location_);
     }
-    std::string path;
+    // What a fresh load finds; none when nothing was stored.
+    std::optional<TProxyRec> Stored() const {
+        bool found = false;
+        ReadProxyStore([&found](const RegLookup&) { found = true; });
+        if (!found)
+            return std::nullopt;
+        TProxyRec rec;
+        LoadProxySettings(rec);
+        return rec;
+    }
 
   private:
     QTemporaryDir dir_;
+    std::string location_;
 };

@@ -14,8 +14,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 namespace {
 
 // The widgets Tab visits from `first` on, whether enabled now or not.
@@ -191,7 +189,7 @@ TEST_F(ProxyDialog, FirstRunShowsAnEmptyDisabledDialog) {
                                          d.txtPassword, d.cmdOK, d.cmdCancel}));
         QTest::keyClick(&d, Qt::Key_Escape);
     });
-    EXPECT_EQ(proxyFile.Text(), "") << "Esc must write nothing";
+    EXPECT_FALSE(proxyFile.Stored()) << "Esc must write nothing";
 }
 
 TEST_F(ProxyDialog, OkStoresAndSavesCancelKeepsEverything) {
@@ -209,8 +207,13 @@ TEST_F(ProxyDialog, OkStoresAndSavesCancelKeepsEverything) {
     EXPECT_EQ(ProxyRec.ProxyServer, " proxy.corp "); // taken as typed
     EXPECT_EQ(ProxyRec.ProxyPort, 8080);
     EXPECT_EQ(ProxyRec.ProxyPassword, "secret");
-    const std::string saved = proxyFile.Text();
-    EXPECT_NE(saved.find("\"ProxyPassword\"=\"secret\""), std::string::npos);
+    const std::optional<TProxyRec> saved = proxyFile.Stored();
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->ProxyEnabled, 1);
+    EXPECT_EQ(saved->ProxyServer, " proxy.corp ");
+    EXPECT_EQ(saved->ProxyPort, 8080);
+    EXPECT_EQ(saved->ProxyUser, "anna");
+    EXPECT_EQ(saved->ProxyPassword, "secret");
 
     Edit([](TfrmProxySettings& d) {
         EXPECT_TRUE(d.chkUseProxy->isChecked());
@@ -221,7 +224,9 @@ TEST_F(ProxyDialog, OkStoresAndSavesCancelKeepsEverything) {
         QTest::mouseClick(d.cmdCancel, Qt::LeftButton);
     });
     EXPECT_EQ(ProxyRec.ProxyServer, " proxy.corp ");
-    EXPECT_EQ(proxyFile.Text(), saved);
+    ASSERT_TRUE(proxyFile.Stored());
+    EXPECT_EQ(proxyFile.Stored()->ProxyServer, " proxy.corp ");
+    EXPECT_EQ(proxyFile.Stored()->ProxyEnabled, 1);
     // The next showing shows the record again, not what was typed.
     Edit([](TfrmProxySettings& d) {
         EXPECT_EQ(d.txtHostName->text(), " proxy.corp ");
@@ -240,10 +245,9 @@ TEST_F(ProxyDialog, EnabledFiveShowsTickedAndWritesOne) {
     });
     EXPECT_EQ(ProxyRec.ProxyEnabled, 1);
     EXPECT_EQ(ProxyRec.ProxyPort, 80);
-    EXPECT_NE(proxyFile.Text().find("\"ProxyEnabled\"=dword:00000001"), std::string::npos);
-    struct stat st {};
-    ASSERT_EQ(::stat(proxyFile.path.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    ASSERT_TRUE(proxyFile.Stored());
+    EXPECT_EQ(proxyFile.Stored()->ProxyEnabled, 1);
+    EXPECT_EQ(proxyFile.Stored()->ProxyPort, 80);
 }
 
 } // namespace

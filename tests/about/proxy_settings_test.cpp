@@ -1,6 +1,6 @@
 // The proxy store: the registry export file that stands for the per-user key.
 #include "about/ProxySettings.h"
-#include "about/RegistryFile.h"
+#include "about/posix/RegistryFile.h"
 
 #include "search/test_files.h"
 
@@ -15,8 +15,8 @@ const std::string Header = "Windows Registry Editor Version 5.00\r\n\r\n";
 
 class ProxyStore : public ::testing::Test {
   protected:
-    void SetUp() override { SetProxySettingsFilePath(path); }
-    void TearDown() override { SetProxySettingsFilePath({}); }
+    void SetUp() override { SetProxySettingsLocation(path); }
+    void TearDown() override { SetProxySettingsLocation({}); }
 
     // A record that shows which fields a load left alone.
     static TProxyRec Before() { return {7, "old-host", 7, "old-user", "old-pw"}; }
@@ -39,14 +39,14 @@ void ExpectRec(const TProxyRec& r, const TProxyRec& want) {
 }
 
 TEST_F(ProxyStore, DefaultFileIsBelowTheUsersConfigFolder) {
-    SetProxySettingsFilePath({});
+    SetProxySettingsLocation({});
     ::setenv("XDG_CONFIG_HOME", "/xdg/conf", 1);
-    EXPECT_EQ(ProxySettingsFilePath(), "/xdg/conf/Quillmere/ProxySettings.reg");
+    EXPECT_EQ(ProxySettingsLocation(), "/xdg/conf/Quillmere/ProxySettings.reg");
     ::setenv("XDG_CONFIG_HOME", "relative/is/ignored", 1);
     ::setenv("HOME", "/home/u", 1);
-    EXPECT_EQ(ProxySettingsFilePath(), "/home/u/.config/Quillmere/ProxySettings.reg");
+    EXPECT_EQ(ProxySettingsLocation(), "/home/u/.config/Quillmere/ProxySettings.reg");
     ::unsetenv("XDG_CONFIG_HOME");
-    EXPECT_EQ(ProxySettingsFilePath(), "/home/u/.config/Quillmere/ProxySettings.reg");
+    EXPECT_EQ(ProxySettingsLocation(), "/home/u/.config/Quillmere/ProxySettings.reg");
 }
 
 TEST_F(ProxyStore, SaveCreatesAPrivateFileThatLoadsBack) {
@@ -69,6 +69,9 @@ TEST_F(ProxyStore, SaveCreatesAPrivateFileThatLoadsBack) {
     saved.ProxyPassword = "two\nlines";
     SaveProxySettings(saved);
     ExpectRec(Load(), saved);
+    // A rewrite of a file that holds a password stays private too.
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
 }
 
 TEST_F(ProxyStore, SaveKeepsForeignLinesAndValuesAndDropsStaleCopies) {

@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
 namespace {
 
 TEST(AsciiCase, FoldsOnlyAsciiLetters) {
@@ -45,40 +49,39 @@ TEST(PathParts, SplitsFolderAndName) {
     }
 }
 
-TEST(ReplaceFile, NewFileTakesTheGivenModeLessTheUmask) {
+TEST(ReplaceFile, ReplacesWholeAndLeavesNothingElseBehind) {
     TempDir dir;
-    const mode_t old = ::umask(022);
-    const bool privateOk = findaro::ReplaceFile(dir.file("private"), "secret", 0600);
-    const bool sharedOk = findaro::ReplaceFile(dir.file("shared"), "text");
-    ::umask(old);
-    ASSERT_TRUE(privateOk);
-    ASSERT_TRUE(sharedOk);
-    struct stat st {};
-    ASSERT_EQ(::stat(dir.file("private").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0600u);
-    ASSERT_EQ(::stat(dir.file("shared").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0644u);
-    EXPECT_EQ(ReadFile(dir.file("private")), "secret");
+    const std::string file = dir.file("a.INI");
+    ASSERT_TRUE(findaro::ReplaceFile(file, "first\r\n"));
+    EXPECT_EQ(ReadFile(file), "first\r\n");
+    // Shorter and longer texts over an existing file, and an empty one.
+    for (const std::string& text : {std::string("x"), std::string(100000, 'l'), std::string()}) {
+        ASSERT_TRUE(findaro::ReplaceFile(file, text)) << std::strerror(errno);
+        EXPECT_EQ(ReadFile(file), text);
+    }
+    EXPECT_EQ(ListDir(dir.path()), std::vector<std::string>{"a.INI"}) << "no temporary file";
+
+    std::string content = "stale";
+    EXPECT_EQ(findaro::ReadWholeFile(file, content), findaro::FileRead::Ok);
+    EXPECT_EQ(content, "");
 }
 
-TEST(ReplaceFile, FullDiskFailsWithItsReasonAndChangesNothing) {
-    REQUIRE_MOUNTS();
+TEST(ReplaceFile, RefusesAFolderOrAMissingFolderAndReadsReportWhy) {
     TempDir dir;
-    const std::string small = dir.file("small");
-    MountSmallTmpfs(dir, small, 16384);
-    WriteFile(small + "/a", "old");
-    FillFileSystem(small + "/filler");
+    ASSERT_TRUE(std::filesystem::create_directory(dir.file("b.INI")));
     errno = 0;
-    EXPECT_FALSE(findaro::ReplaceFile(small + "/a", std::string(10000, 'n')));
-    EXPECT_EQ(errno, ENOSPC);
-    EXPECT_EQ(ReadFile(small + "/a"), "old");
-    EXPECT_EQ(ListDir(small), (std::vector<std::string>{"a", "filler"}));
+    EXPECT_FALSE(findaro::ReplaceFile(dir.file("b.INI"), "text"));
+    EXPECT_NE(errno, 0);
+    EXPECT_FALSE(findaro::ReplaceFile(dir.file("missing/c.INI"), "text"));
+    EXPECT_FALSE(findaro::ReplaceFile("", "text"));
+    EXPECT_EQ(errno, ENOENT);
+    EXPECT_EQ(ListDir(dir.path()), std::vector<std::string>{"b.INI"});
+    EXPECT_TRUE(ListDir(dir.file("b.INI")).empty());
 
-    std::string content;
-    EXPECT_EQ(findaro::ReadWholeFile(small + "/a", content), findaro::FileRead::Ok);
-    EXPECT_EQ(content, "old");
-    EXPECT_EQ(findaro::ReadWholeFile(small + "/none", content), findaro::FileRead::Missing);
-    EXPECT_EQ(findaro::ReadWholeFile(small, content), findaro::FileRead::Failed);
+    std::string content = "stale";
+    EXPECT_EQ(findaro::ReadWholeFile(dir.file("none"), content), findaro::FileRead::Missing);
+    EXPECT_EQ(content, "");
+    EXPECT_EQ(findaro::ReadWholeFile(dir.file("b.INI"), content), findaro::FileRead::Failed);
     EXPECT_EQ(errno, EISDIR);
 }
 

@@ -1,5 +1,7 @@
 #include "search/Diagnostics.h"
 
+#include "PortableEnv.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -56,7 +58,7 @@ TEST(DiagnosticsLog, TimeStampIsLocalTime) {
     // A zone 5:45 east of UTC, so that local and universal time differ in the minutes.
     const char* old = getenv("TZ");
     const std::string saved = old ? old : "";
-    setenv("TZ", "XYZ-5:45", 1);
+    testenv::Set("TZ", "XYZ-5:45");
     tzset();
 
     const std::string before = LocalHourMinute();
@@ -64,9 +66,9 @@ TEST(DiagnosticsLog, TimeStampIsLocalTime) {
     const std::string after = LocalHourMinute();
 
     if (old)
-        setenv("TZ", saved.c_str(), 1);
+        testenv::Set("TZ", saved);
     else
-        unsetenv("TZ");
+        testenv::Unset("TZ");
     tzset();
 
     ASSERT_TRUE(std::regex_match(stamp, std::regex(R"(\d\d:\d\d:\d\d\.\d\d\d)"))) << stamp;

@@ -4,27 +4,12 @@
 // "name"=data lines), so that the values can be moved to and from a Windows
 // registry as they are.
 
-#include <cstdint>
+#include "about/RegValue.h"
+
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
-
-enum class RegType {
-    Sz,       // "text" or hex(1):
-    ExpandSz, // hex(2):
-    Dword,    // dword:0000002a or hex(4):
-    Other,    // any other type, or data that is not in the format
-};
-
-struct RegValue {
-    RegType type = RegType::Other;
-    std::string text; // Sz and ExpandSz, as UTF-8
-    uint32_t dword = 0;
-
-    static RegValue String(std::string s) { return {RegType::Sz, std::move(s), 0}; }
-    static RegValue Dword(uint32_t v) { return {RegType::Dword, {}, v}; }
-};
 
 // The values of one key as the file holds them. Later lines win over earlier
 // ones, as an import of the file would have it.

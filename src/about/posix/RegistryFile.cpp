@@ -1,4 +1,4 @@
-#include "about/RegistryFile.h"
+#include "about/posix/RegistryFile.h"
 
 #include "base/AtomicFile.h"
 
