@@ -1,6 +1,7 @@
 // The About box's update check against the test domain's web server and
 // SOCKS 5 proxy (run inside tests/harness/with-test-domain).
 #include "AboutTestSupport.h"
+#include "SocketCodes.h"
 
 #include "about/fProxySettings.h"
 
@@ -13,8 +14,6 @@
 #include "TestEnv.h"
 
 #include <gtest/gtest.h>
-
-#include <cerrno>
 
 namespace {
 
@@ -68,7 +67,7 @@ TEST_F(AboutCheck, VerdictAndDownloadOutliveShowingsAndLaterFailures) {
         EXPECT_EQ(driver.boxes[0].caption, "Check for Updates");
         EXPECT_EQ(driver.boxes[0].icon, QMessageBox::NoIcon);
         EXPECT_EQ(driver.boxes[0].owner, about.get());
-        EXPECT_EQ(driver.boxes[0].text.toStdString(), SocketErrorText(ECONNREFUSED));
+        EXPECT_EQ(driver.boxes[0].text.toStdString(), SocketErrorText(ConnectionRefusedCode));
         EXPECT_EQ(about->lblStatus->text(), "Checking for Updates");
         EXPECT_EQ(about->lblStatus2->text(), "A Newer Version Is Available");
         EXPECT_TRUE(about->cmdDownload->isVisible());

@@ -65,9 +65,10 @@ TEST_F(AboutBox, FirstShowingFillsTheIdentityAndNothingElse) {
                   (std::vector<QWidget*>{about->cmdOk, about->cmdUpdates, about->cmdProxy,
                                          about->cmdDownload}));
         about->cmdDownload->hide();
-        // Every caption fits its control.
-        for (QPushButton* b : about->findChildren<QPushButton*>())
-            EXPECT_LE(b->sizeHint().width() - 8, b->width()) << b->text().toStdString();
+        // Every caption fits its control (in a real font).
+        if (HasRealFonts())
+            for (QPushButton* b : about->findChildren<QPushButton*>())
+                EXPECT_LE(b->sizeHint().width() - 8, b->width()) << b->text().toStdString();
         EXPECT_EQ(about->cmdOk->text(), "OK");
         EXPECT_EQ(about->cmdUpdates->text(), "Check For Updates");
         EXPECT_EQ(about->cmdProxy->text(), "Proxy Settings");

@@ -5,13 +5,12 @@
 #include "about/HttpClient.h"
 #include "about/UpdateCheck.h"
 
+#include "SocketCodes.h"
 #include "TestEnv.h"
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <fstream>
-#include <netdb.h>
 #include <sstream>
 
 namespace {
@@ -123,8 +122,8 @@ TEST_F(UpdateCheck, FailuresRaiseAnErrorThatSaysWhich) {
 // "Checking for Updates".
 TEST_F(UpdateCheck, SocketFailuresShowTheirCode) {
     const std::vector<std::pair<std::string, int>> cases = {
-        {"http://nowhere.findaro.example/versions/versions.xml", HOST_NOT_FOUND},
-        {"http://127.0.0.7/versions/versions.xml", ECONNREFUSED},
+        {"http://nowhere.findaro.example/versions/versions.xml", HostNotFoundCode},
+        {"http://127.0.0.7/versions/versions.xml", ConnectionRefusedCode},
     };
     for (const auto& [url, code] : cases) {
         SCOPED_TRACE(url);
@@ -137,7 +136,7 @@ TEST_F(UpdateCheck, SocketFailuresShowTheirCode) {
     down.ProxyPort = 1099;
     EXPECT_EQ(Run(VersionFileAddress(), down), "");
     EXPECT_EQ(recorder.calls,
-              With(Start, {"socket box: " + SocketErrorText(ECONNREFUSED), "normal cursor"}));
+              With(Start, {"socket box: " + SocketErrorText(ConnectionRefusedCode), "normal cursor"}));
 }
 
 TEST_F(UpdateCheck, RequestCarriesExactlyTheseHeaders) {

@@ -427,6 +427,9 @@ TEST_F(SetupTest, EnterAndEscapeDoNotCloseTheDialog) {
     EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(SettingsFilePath())));
 }
 
+// A write that fails even for root needs a read-only mount, which only the
+// Linux run can make.
+#ifdef __linux__
 TEST_F(SetupTest, ReadOnlySettingsFileShowsTheErrorAndKeepsTheEditsInMemory) {
     REQUIRE_MOUNTS();
     TempDir dir;
@@ -452,6 +455,7 @@ TEST_F(SetupTest, ReadOnlySettingsFileShowsTheErrorAndKeepsTheEditsInMemory) {
     EXPECT_EQ(list->topLevelItemCount(), 1);
     EXPECT_EQ(ReadFile(ini), "[Settings]\r\nDisplayFax=0\r\n");
 }
+#endif
 
 TEST_F(SetupTest, HideConfigLocksBothWaysInUnlessStartedWithEdit) {
     struct Case {
@@ -485,6 +489,8 @@ TEST_F(SetupTest, HideConfigLocksBothWaysInUnlessStartedWithEdit) {
 }
 
 TEST_F(SetupTest, StandsAtTheRightEdgeOnTopOfTheMainWindow) {
+    if (!HasRealFonts())
+        GTEST_SKIP() << "in boxes for glyphs the dialog is wider than the screen";
     struct Case {
         int formHeight;
     };
@@ -496,7 +502,8 @@ TEST_F(SetupTest, StandsAtTheRightEdgeOnTopOfTheMainWindow) {
         auto frm = MakeWindow();
         TfrmSetup& dlg = *SetupOf(*frm);
         WhileShown(*frm, [&] {
-            EXPECT_EQ(dlg.frameGeometry().right() + 1, screen->geometry().width());
+            EXPECT_EQ(dlg.frameGeometry().right() + 1, screen->geometry().width())
+                << "outer width " << dlg.frameGeometry().width();
             const int top = workHeight - dlg.frameGeometry().height() - formHeight;
             EXPECT_EQ(dlg.frameGeometry().top(), std::max(top, 0)) << formHeight;
             EXPECT_EQ(frm->height(), formHeight);

@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -78,6 +79,12 @@ inline QString StatusText(const TfrmMain& frm) {
 
 // Where Qt's own item layout puts a cell's text, and whether the text fits
 // there unshortened.
+// Qt's offscreen platform on Windows has no fonts: every glyph is a box as
+// wide as the font is high, so captions sized for real text cannot fit.
+inline bool HasRealFonts() {
+    return !QFontDatabase::families().isEmpty();
+}
+
 inline bool CellElided(const TResultsList& list, int row, int column) {
     QStyleOptionViewItem option;
     option.initFrom(&list);

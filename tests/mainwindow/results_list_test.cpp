@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDesktopServices>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QMenu>
 #include <QTest>
@@ -81,9 +82,20 @@ void DoubleClick(QWidget* widget, QPoint at) {
 }
 
 TEST(ResultsList, ColumnsFitTheirWidestCellUpToTwoThirdsAndTheLastTakesTheRest) {
+    const QString latin = QStringLiteral("Maximiliane Oberländer-Schwarzenberg");
+    const QString greek = QStringLiteral("Αλέξανδρος Παπαδοπουλόπουλος");
     ListFixture f({"Name", "Telephone Number", "Description", "Department"});
+    // Sized from the fonts at hand, which differ from one desktop to the
+    // next: the cap of two thirds lies between the two names' widths in the
+    // larger font below, and the Latin name fits in the first.
+    QFont larger = f.list.font();
+    larger.setPointSize(larger.pointSize() + 3);
+    const QFontMetrics big(larger);
+    const int cap = (big.horizontalAdvance(latin) + big.horizontalAdvance(greek)) / 2 + 10;
+    f.list.resize(cap * 3 / 2 + 2 + f.list.width() - f.list.viewport()->width(), 300);
+    ASSERT_LT(f.list.fontMetrics().horizontalAdvance(latin) + 20, f.list.viewport()->width() * 2 / 3);
     const int headerOnly = f.list.header()->sectionSize(0);
-    f.list.AddRow({"Maximiliane Oberländer-Schwarzenberg", "+1 555 0100", "", "Sales"});
+    f.list.AddRow({latin.toStdString(), "+1 555 0100", "", "Sales"});
     f.list.AddRow({"Al", "", std::string(200, 'x'), "Engineering"});
     f.list.FitColumns();
 
@@ -98,9 +110,7 @@ TEST(ResultsList, ColumnsFitTheirWidestCellUpToTwoThirdsAndTheLastTakesTheRest) 
     EXPECT_TRUE(f.Elided(1, 2));
 
     // Text beyond Latin, and a larger font chosen after the rows came.
-    f.list.AddRow({"Αλέξανδρος Παπαδοπουλόπουλος", "+30 210 555 0100", "", "Πωλήσεις"});
-    QFont larger = f.list.font();
-    larger.setPointSize(larger.pointSize() + 3);
+    f.list.AddRow({greek.toStdString(), "+30 210 555 0100", "", "Πωλήσεις"});
     f.list.setFont(larger);
     f.list.FitColumns();
     QTest::qWait(20); // the view lays its rows out again

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 namespace {
 
 // The program beside the tests' folder, in the build's bin folder.
@@ -66,17 +68,27 @@ TEST(SingleInstanceWin, TheProgramAndAnotherProcessSeeEachOthersMutex) {
 
     QProcess program;
     program.setProcessEnvironment(env);
+    program.setProcessChannelMode(QProcess::MergedChannels);
     program.start(FindaroExe(), {});
     ASSERT_TRUE(program.waitForStarted(10000));
+    // Only look for the mutex: taking it while the program is still starting
+    // would make the program the later instance.
     bool seen = false;
     for (int i = 0; i < 200 && !seen && program.state() == QProcess::Running; ++i) {
-        TSingleInstance later("FINDARO.EXE");
-        seen = !later.Acquire();
-        if (!seen)
+        if (HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, L"FINDARO.EXE")) {
+            CloseHandle(mutex);
+            seen = true;
+        } else {
             QTest::qWait(100);
+        }
     }
     EXPECT_TRUE(seen) << "the running program's mutex was not seen";
-    EXPECT_EQ(program.state(), QProcess::Running) << "asking it to come forward must not end it";
+    TSingleInstance later("FINDARO.EXE");
+    EXPECT_FALSE(later.Acquire());
+    QTest::qWait(500);
+    EXPECT_EQ(program.state(), QProcess::Running)
+        << "asking it to come forward must not end it; it ended with " << program.exitCode()
+        << ": " << program.readAll().toStdString();
     program.kill();
     program.waitForFinished();
 }

@@ -5,11 +5,14 @@
 #include "gui_test_support.h"
 #include "mainwindow/FindaroApplication.h"
 
+#include <QDir>
 #include <QScreen>
 #include <QTemporaryFile>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
 
 namespace {
 
@@ -32,16 +35,22 @@ TEST(TwoScreens, PopUpOpensAtTheBottomRightOfThePrimaryScreenOnTheRight) {
 
 int main(int argc, char** argv) {
     // The platform orders its screens by name and makes the first the primary one.
-    QTemporaryFile config;
-    if (!config.open())
+    // The platform's arguments are separated by colons, so the file's name
+    // must have none (a Windows drive letter): it lives in the working folder
+    // and is named relative to it.
+    QTemporaryFile config(QStringLiteral("two_screens_XXXXXX.json"));
+    if (!config.open()) {
+        std::fprintf(stderr, "two_screens_test: cannot write the screens' file\n");
         return 2;
+    }
     config.write(R"({"screens": [
         {"name": "secondary", "x": 0, "y": 0, "width": 1280, "height": 1024,
          "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1},
         {"name": "primary", "x": 1280, "y": 0, "width": 1920, "height": 1080,
          "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
     config.flush();
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.fileName().toUtf8());
+    qputenv("QT_QPA_PLATFORM",
+            "offscreen:configfile=" + QDir::current().relativeFilePath(config.fileName()).toUtf8());
     TFindaroApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     ::testing::InitGoogleTest(&argc, argv);

@@ -1,6 +1,7 @@
 // Windows backend of the global hot key: RegisterHotKey(MOD_WIN, 'P') for the
-// user-interface thread, whose WM_HOTKEY arrives as a thread message that Qt's
-// event dispatcher shows to native event filters before dispatching it.
+// user-interface thread, whose WM_HOTKEY arrives as a thread message (no
+// window) that Qt's event dispatcher shows to native event filters before
+// dispatching it.
 #include "mainwindow/GlobalHotkey.h"
 
 #include <QAbstractNativeEventFilter>
@@ -41,7 +42,10 @@ class THotkeyWin final : public IGlobalHotkey, public QAbstractNativeEventFilter
     }
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override {
-        if (!registered_ || eventType != "windows_dispatcher_MSG")
+        // Qt 6's dispatcher shows thread messages as "windows_generic_MSG";
+        // Qt 5 named them "windows_dispatcher_MSG".
+        if (!registered_ ||
+            (eventType != "windows_generic_MSG" && eventType != "windows_dispatcher_MSG"))
             return false;
         const auto* msg = static_cast<const MSG*>(message);
         if (msg->message != WM_HOTKEY || msg->hwnd != nullptr || msg->wParam != HotkeyId)
