@@ -2,14 +2,7 @@
 
 #include "base/PathParts.h"
 #include "base/windows/WideText.h"
-
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "base/windows/WindowsHeader.h"
 
 #include <algorithm>
 

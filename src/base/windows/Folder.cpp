@@ -1,14 +1,7 @@
 #include "base/Folder.h"
 
 #include "base/windows/WideText.h"
-
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "base/windows/WindowsHeader.h"
 
 namespace findaro {
 

@@ -4,14 +4,7 @@
 #include "directory/DcLocator.h"
 
 #include "base/windows/WideText.h"
-
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "base/windows/WindowsHeader.h"
 
 #include <dsgetdc.h>
 #include <lm.h>

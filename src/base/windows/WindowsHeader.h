@@ -1,0 +1,11 @@
+#pragma once
+// windows.h without its min and max macros (they break std::min and
+// std::max) and without the rarely used parts that slow every build.
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
