@@ -1,5 +1,6 @@
 // The connection and the browser against the test domain's real controller,
 // bound with the test user's Kerberos ticket.
+#include "BoundConnections.h"
 #include "DirectoryTestSupport.h"
 #include "directory/Cldap.h"
 
@@ -21,25 +22,10 @@ class DomainTest : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_NO_FATAL_FAILURE(dirtest::requireDomain(domain)); }
 
-    // A connection bound as the test user, set up as the search run does.
     std::unique_ptr<TQMLDAP> bound(std::initializer_list<const char*> attributes = {}) {
-        auto connection = std::make_unique<TQMLDAP>();
-        EXPECT_EQ(connection->Connect(domain.dc), 0);
-        EXPECT_EQ(connection->Bind(), 0) << connection->ErrorText();
-        for (const char* a : attributes)
-            connection->AddAttribute(a);
-        connection->SetSearchChildren(1);
-        connection->SetReferrals(0);
-        connection->SetTimeLimit(30);
-        return connection;
+        return dirtest::boundConnection(domain.dc, attributes);
     }
-
-    std::unique_ptr<TQMLDAPBrowse> browser() {
-        auto b = std::make_unique<TQMLDAPBrowse>();
-        EXPECT_EQ(b->Connect(domain.dc), 0);
-        EXPECT_EQ(b->Bind(), 0);
-        return b;
-    }
+    std::unique_ptr<TQMLDAPBrowse> browser() { return dirtest::boundBrowser(domain.dc); }
 
     std::string dn(const std::string& relative) const {
         return relative.empty() ? domain.base : relative + "," + domain.base;

@@ -7,6 +7,7 @@
 // after the bind (search, entries, referrals, the browser) is the code the
 // program runs. The credential-free bind can only be checked on Windows.
 
+#include "BoundConnections.h"
 #include "directory/Cldap.h"
 #include "directory/DcLocator.h"
 #include "search/SearchRun.h"
@@ -48,23 +49,9 @@ class WindowsDomainTest : public ::testing::Test {
     }
 
     std::unique_ptr<TQMLDAP> bound(std::initializer_list<const char*> attributes = {}) {
-        auto connection = std::make_unique<TQMLDAP>();
-        EXPECT_EQ(connection->Connect(dc), 0);
-        EXPECT_EQ(connection->Bind(), 0) << connection->ErrorText();
-        for (const char* a : attributes)
-            connection->AddAttribute(a);
-        connection->SetSearchChildren(1);
-        connection->SetReferrals(0);
-        connection->SetTimeLimit(30);
-        return connection;
+        return dirtest::boundConnection(dc, attributes);
     }
-
-    std::unique_ptr<TQMLDAPBrowse> browser() {
-        auto b = std::make_unique<TQMLDAPBrowse>();
-        EXPECT_EQ(b->Connect(dc), 0);
-        EXPECT_EQ(b->Bind(), 0);
-        return b;
-    }
+    std::unique_ptr<TQMLDAPBrowse> browser() { return dirtest::boundBrowser(dc); }
 
     std::string dn(const std::string& relative) const {
         return relative.empty() ? base : relative + "," + base;
